@@ -1,0 +1,1 @@
+list(APPEND BPRIV_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/url_history.cpp)

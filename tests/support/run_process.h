@@ -1,0 +1,24 @@
+// Starts a program of the build (agentctl, the agent) and collects what it prints.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace bpriv::test {
+
+struct ProcessResult {
+  bool started = false;
+  DWORD exit_code = 0;
+  std::string output;  // stdout and stderr, as printed
+};
+
+// A program beside the test executable (bin/NAME).
+std::wstring BesideTests(const wchar_t* name);
+
+// Runs the full command line and waits up to timeout_ms (then kills it).
+ProcessResult RunProcess(const std::wstring& exe, const std::wstring& command_line, DWORD timeout_ms = 30000);
+
+// agentctl with its arguments (each already quoted where needed).
+ProcessResult RunAgentctl(const std::wstring& args, DWORD timeout_ms = 30000);
+
+}  // namespace bpriv::test

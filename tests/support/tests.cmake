@@ -1,0 +1,2 @@
+# Helpers shared by the Windows tests.
+list(APPEND BPRIV_WIN_TESTS ${CMAKE_CURRENT_LIST_DIR}/run_process.cpp ${CMAKE_CURRENT_LIST_DIR}/system_snapshot.cpp)
