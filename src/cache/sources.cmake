@@ -1,1 +1,7 @@
 list(APPEND BPRIV_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/url_history.cpp)
+list(APPEND BPRIV_WIN_SOURCES
+     ${CMAKE_CURRENT_LIST_DIR}/wininet_url_cache.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/url_cache_enumerator.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/cache_entry_reader.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/format_file_time.cpp)
+list(APPEND BPRIV_PURE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/cookie_export.cpp)
