@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "agent_process.h"
+#include "seed.h"
 
 namespace {
 
@@ -19,6 +20,19 @@ const wchar_t kUsage[] =
     L"      behind its quoted path), or with exactly TEXT as its whole command\n"
     L"      line, waits for it, and prints every top-level window class the agent\n"
     L"      showed (\"window CLASS\") and then \"exit CODE\".\n"
+    L"  seed [--clear] [ITEM ...]\n"
+    L"      Commits sample entries into this user's WinINet cache and writes\n"
+    L"      name-list files; prints one line per thing made:\n"
+    L"        --clear                  first delete every cache entry (all containers)\n"
+    L"        --tif URL BYTES          a temporary file:      tif URL \"FILE\"\n"
+    L"        --nofile KEY             an entry without file: nofile KEY\n"
+    L"        --history KEY            a history entry:       history KEY\n"
+    L"        --cookie NAME [EXPIRE]   the cookie Cookie:NAME: cookie NAME \"FILE\"\n"
+    L"                                 (EXPIRE: FILETIME as a decimal number, - for a year ahead)\n"
+    L"        --cookies N PREFIX       N cookies PREFIX0@bench.example/ ... (count only)\n"
+    L"        --names FILE NAME,...    a name list; FILE without a folder lies in\n"
+    L"                                 the product data folder (--epm-names: the\n"
+    L"                                 EPM one); an empty NAME is an empty line\n"
     L"  help\n"
     L"      Prints this text.\n"
     L"\n"
@@ -79,5 +93,6 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring command = argc >= 2 ? argv[1] : L"";
   if (command == L"help" || command == L"--help" || command == L"-h") return Usage(nullptr);
   if (command == L"run") return Run(args);
+  if (command == L"seed") return agentctl::SeedCommand(args);
   return Usage(command.empty() ? L"no command given" : (L"unknown command: " + command).c_str());
 }
