@@ -4,7 +4,6 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <new>
 
 #include "app/jobs.h"
 
