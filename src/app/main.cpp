@@ -4,8 +4,6 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <new>
-
 #include "app/jobs.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
