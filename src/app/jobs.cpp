@@ -1,6 +1,7 @@
 #include "app/jobs.h"
 
 #include "clean/clear_history.h"
+#include "clean/fav_list.h"
 
 namespace bpriv {
 
@@ -8,6 +9,7 @@ const JobTable& AgentJobs() {
   static const JobTable table = [] {
     JobTable t;
     t.clear_history = [] { return ClearUrlHistory(); };
+    t.get_fav_list = [](bool epm) { return GetFavList(epm); };
     return t;
   }();
   return table;

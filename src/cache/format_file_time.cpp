@@ -9,9 +9,12 @@
 namespace bpriv {
 namespace {
 
+// Date values count days from 30 December 1899; before it the fraction runs
+// forward from the negative day. 1 January 100 spans -657434.0 to -657434.999...,
+// 31 December 9999 spans 2958465.0 to 2958465.999...: both whole days are shown.
 constexpr double kFailedDate = -657435.0;
-constexpr double kFirstDate = -657434.0;  // 1 January 100
-constexpr double kLastDate = 2958465.0;   // 31 December 9999
+constexpr double kBeforeFirstDay = -657435.0;
+constexpr double kAfterLastDay = 2958466.0;
 
 double ToDateValue(const FILETIME& time) {
   FILETIME local;
@@ -36,7 +39,7 @@ double ToDateValue(const FILETIME& time) {
 size_t FormatFileTime(const FILETIME& time, std::wstring* text) {
   text->clear();
   const double date = ToDateValue(time);
-  if (std::isnan(date) || date < kFirstDate || date > kLastDate) return 0;
+  if (std::isnan(date) || date <= kBeforeFirstDay || date >= kAfterLastDay) return 0;
   SYSTEMTIME st;
   if (!::VariantTimeToSystemTime(date, &st)) return 0;
 
