@@ -110,7 +110,7 @@ TEST(CCacheEntryReader, EntryThatGrewBetweenProbeAndRead) {
 TEST(CCacheEntryReader, CookieSpellingFallbackOnlyForTheLowerCaseForm) {
   for (bool exact : {false, true}) {
     FakeUrlCache cache;
-    cache.exact_container_names = exact;
+    cache.wine_matching = exact;
     cache.Add(File(L"Cookie:a@x/"));
     cache.Add(File(L"Cookie:b@x/"));
     EXPECT_EQ(Keys(cache, kCookiePattern), (std::vector<std::wstring>{L"Cookie:a@x/", L"Cookie:b@x/"})) << exact;

@@ -8,7 +8,7 @@ namespace {
 
 class FakeSubject final : public CacheSubject {
  public:
-  explicit FakeSubject(bool exact) { fake_.exact_container_names = exact; }
+  explicit FakeSubject(bool exact) { fake_.wine_matching = exact; }
   UrlCacheApi& api() override { return fake_; }
   bool AddCookie(const std::wstring& name, FILETIME expire) override {
     FakeEntry e;

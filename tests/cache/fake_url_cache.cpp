@@ -48,15 +48,15 @@ DWORD FakeUrlCache::RecordSize(const FakeEntry& e) {
 }
 
 std::optional<std::wstring> FakeUrlCache::ContainerOf(const wchar_t* pattern) const {
-  if (!pattern) return std::wstring();  // Windows: the content container alone
+  if (!pattern) return std::wstring(wine_matching ? L"*" : L"");
   for (const wchar_t* name : {L"Cookie:", L"Visited:"})
-    if (exact_container_names ? std::wcscmp(pattern, name) == 0 : SameNoCase(pattern, name)) return std::wstring(name);
+    if (wine_matching ? std::wcscmp(pattern, name) == 0 : SameNoCase(pattern, name)) return std::wstring(name);
   return std::nullopt;
 }
 
 FakeUrlCache::Stored* FakeUrlCache::NextIn(const std::wstring& container, unsigned after_id) {
   for (Stored& s : entries_)
-    if (s.id > after_id && ContainerOfKey(s.entry.key) == container) return &s;
+    if (s.id > after_id && (container == L"*" || ContainerOfKey(s.entry.key) == container)) return &s;
   return nullptr;
 }
 

@@ -24,8 +24,9 @@ struct FakeEntry {
 
 class FakeUrlCache final : public UrlCacheApi {
  public:
-  // Wine's matching of container names (exact) instead of Windows' (any case).
-  bool exact_container_names = false;
+  // Wine's container matching instead of Windows': names compared exactly,
+  // and a null pattern walks every container, not only the default one.
+  bool wine_matching = false;
   // The next this many find calls (probe or read) fail with ERROR_SHARING_VIOLATION.
   int busy_calls = 0;
   // Bytes an entry grows by each time a probe (no buffer) reports its size.

@@ -15,3 +15,4 @@ if(WIN32)
   set_tests_properties(FormatFileTimeAtUtcPlusTwo PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineprefix
                        PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test\\." FAIL_REGULAR_EXPRESSION "SKIPPED|FAILED")
 endif()
+list(APPEND BPRIV_WIN_TESTS ${CMAKE_CURRENT_LIST_DIR}/listing_bodies_test.cpp)

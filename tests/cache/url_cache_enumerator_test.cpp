@@ -108,7 +108,7 @@ TEST(CUrlCacheEnumerator, CookieContainerFoundUnderEitherMatching) {
   };
   for (const auto& c : cases) {
     FakeUrlCache cache;
-    cache.exact_container_names = c.exact;
+    cache.wine_matching = c.exact;
     if (c.with_cookie) cache.Add(Cookie(L"a@x/"));
     CUrlCacheEnumerator e(cache);
     EXPECT_EQ(e.FindFirstCookie() != nullptr, c.found) << c.exact << c.with_cookie;

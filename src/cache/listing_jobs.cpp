@@ -1,0 +1,22 @@
+// The two cache listings as the listing frame runs them: the real cache, the
+// real record exchange, the watch on the controller unless "/EPM".
+#include "cache/list_cookies.h"
+#include "cache/list_temp_files.h"
+#include "link/listing_window.h"
+
+namespace bpriv {
+
+void ListTempFiles(HWND window, int32_t listing_number, bool epm) {
+  if (!ListTempFilesBody(window, listing_number, !epm, WinInetUrlCache(), SendRecord)) {
+    // The frame leaves out the finish text when the flag reads stop; an empty
+    // cache ends the job the same way, with the window closed at once.
+    ::SetWindowLongW(window, GWLP_USERDATA, kAnswerStop);
+  }
+}
+
+void ListCookies(HWND window, int32_t listing_number, bool epm) {
+  ListCookiesBody(window, listing_number, !epm, CookieExportPath(listing_number, epm), WinInetUrlCache(),
+                  SendRecord);
+}
+
+}  // namespace bpriv
