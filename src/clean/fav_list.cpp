@@ -35,9 +35,12 @@ int GetFavList(bool epm, UrlCacheApi& cache, KnownFolderPathFn known_folder) {
   if (input.empty()) return 0;
 
   std::string out;
+  // One look-up object for the whole list: its buffer, once grown, serves
+  // every later name, so each name costs one cache call instead of a probe
+  // and a read.
+  CUrlCacheEnumerator lookup(cache);
   for (const std::wstring& name : ReadNameList(input, FILE_SHARE_READ | FILE_SHARE_WRITE)) {
     const std::wstring key = L"Cookie:" + name;
-    CUrlCacheEnumerator lookup(cache);  // one per name: its buffer goes with it
     const INTERNET_CACHE_ENTRY_INFOW* entry = lookup.GetEntryInfo(key.c_str());
     if (!entry || !entry->lpszLocalFileName || !*entry->lpszLocalFileName) continue;
     AppendNameListEntry(reinterpret_cast<const char16_t*>(entry->lpszLocalFileName), &out);
