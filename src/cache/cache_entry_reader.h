@@ -15,6 +15,10 @@ struct CacheReadPolicy {
   void (*pause)(DWORD ms) = nullptr;  // null: Sleep
 };
 
+// The cookie clean's reads: 21 attempts, 100 ms apart, for a container that
+// another process may hold busy.
+constexpr CacheReadPolicy kCookieCleanReadPolicy{21, 100, nullptr};
+
 // What is kept of one entry once its buffer is freed.
 struct CacheEntryCopy {
   std::wstring key;          // lpszSourceUrlName; empty when null

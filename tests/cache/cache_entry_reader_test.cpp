@@ -54,15 +54,6 @@ TEST(CCacheEntryReader, CopiesOutNullAndEmptyFileNames) {
   EXPECT_EQ(cache.dirty_buffers, 0);
 }
 
-TEST(CCacheEntryReader, EmptyContainerNeverStarts) {
-  FakeUrlCache cache;
-  cache.Add(File(L"Cookie:only@x/"));
-  CCacheEntryReader reader(cache, nullptr);
-  CacheEntryCopy c;
-  EXPECT_FALSE(reader.Next(&c));
-  EXPECT_FALSE(reader.started());
-}
-
 // A busy container: each probe or read is tried `attempts` times, then given up.
 TEST(CCacheEntryReader, BusyContainerFollowsTheRetryPolicy) {
   struct {

@@ -148,27 +148,5 @@ TEST(ListCookiesBody, RecordsAndExportBlocksAgree) {
   ::DeleteFileW(path.c_str());
 }
 
-TEST(ListCookiesBody, StopAfterFirstRecordLeavesOneBlockAndEmptyStoreAnEmptyFile) {
-  FakeUrlCache cache;
-  const std::wstring path = TempExportPath();
-  Reset();
-  ListCookiesBody(nullptr, 3, false, path, cache, Record);
-  EXPECT_TRUE(g_records.empty());
-  EXPECT_EQ(::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES, true);
-  EXPECT_EQ(ReadAll(path), "");
-  ::DeleteFileW(path.c_str());
-
-  for (const wchar_t* n : {L"Cookie:a@x/", L"Cookie:b@x/", L"Cookie:c@x/"})
-    cache.Add(Entry(n, L"C:\\c\\f.txt", COOKIE_CACHE_ENTRY));
-  Reset(1);
-  ListCookiesBody(nullptr, 3, false, path, cache, Record);
-  EXPECT_EQ(g_records.size(), 1u);
-  std::string one;
-  AppendCookieExportBlock(u"a@x/", u"C:\\c\\f.txt", u"", u"", &one);
-  EXPECT_EQ(ReadAll(path).size(), one.size() + 2 * 2 * std::wstring(L"01/01/1601 12:00:00 AM").size())
-      << "one block, both times of the zero FILETIME shown";
-  ::DeleteFileW(path.c_str());
-}
-
 }  // namespace
 }  // namespace bpriv::test
