@@ -1,0 +1,13 @@
+list(APPEND BPRIV_PURE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/random.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/random_lanes.cpp
+)
+list(APPEND BPRIV_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/seed_inputs_win.cpp
+)
+# The Windows x64 stack is only 16-byte aligned, and GCC may spill 32-byte
+# vectors with aligned moves: make the assembler emit unaligned ones.
+if(WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/random_lanes.cpp
+    PROPERTIES COMPILE_OPTIONS "-Wa,-muse-unaligned-vector-move")
+endif()

@@ -1,0 +1,3 @@
+list(APPEND BPRIV_PURE_TESTS
+  ${CMAKE_CURRENT_LIST_DIR}/random_test.cpp
+)
