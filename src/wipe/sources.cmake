@@ -1,6 +1,8 @@
 list(APPEND BPRIV_PURE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/random.cpp
   ${CMAKE_CURRENT_LIST_DIR}/random_lanes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/wipe_algo.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/algo_registry.cpp
 )
 list(APPEND BPRIV_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/seed_inputs_win.cpp

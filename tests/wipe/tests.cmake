@@ -1,3 +1,4 @@
 list(APPEND BPRIV_PURE_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/random_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/wipe_algo_test.cpp
 )
