@@ -34,8 +34,11 @@ CWipeAlgo* FindAlgoByName(const std::wstring& name);
 uint32_t GetAlgoCount();
 
 // Registers the five algorithms in index order if the registry is empty.
-// InitWipeAlgos (Windows side) installs the string table first and calls it.
 void RegisterBuiltinAlgos();
+
+// Start-up, before the jobs that wipe: installs the resource string table and
+// the platform seed reader, then RegisterBuiltinAlgos. Windows side only.
+void InitWipeAlgos();
 
 // Case-insensitive equality of two names.
 bool NamesEqualNoCase(const std::wstring& a, const std::wstring& b);
