@@ -5,38 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "stream_answer.h"
+
 namespace {
-
-struct Stream {
-  std::string name;
-  uint64_t size;
-};
-
-// Builds an answer as the file system lays it out: records 8-byte aligned,
-// each pointing to the next, the last with offset 0.
-std::vector<uint8_t> Answer(const std::vector<Stream>& streams) {
-  std::vector<uint8_t> out;
-  size_t previous = 0;
-  for (size_t i = 0; i < streams.size(); ++i) {
-    const size_t at = out.size();
-    if (i > 0) {
-      const uint32_t next = static_cast<uint32_t>(at - previous);
-      for (int b = 0; b < 4; ++b) out[previous + b] = static_cast<uint8_t>(next >> (8 * b));
-    }
-    previous = at;
-    const std::string& name = streams[i].name;
-    out.resize(at + kStreamName + 2 * name.size(), 0);
-    const uint32_t name_bytes = static_cast<uint32_t>(2 * name.size());
-    for (int b = 0; b < 4; ++b) out[at + kStreamNameLength + b] = static_cast<uint8_t>(name_bytes >> (8 * b));
-    for (int b = 0; b < 8; ++b) {
-      out[at + kStreamSize + b] = static_cast<uint8_t>(streams[i].size >> (8 * b));
-      out[at + kStreamAllocation + b] = 0xEE;  // must not be taken for the size
-    }
-    for (size_t c = 0; c < name.size(); ++c) out[at + kStreamName + 2 * c] = static_cast<uint8_t>(name[c]);
-    out.resize((out.size() + 7) / 8 * 8, 0xCD);
-  }
-  return out;
-}
 
 std::vector<std::pair<std::wstring, uint64_t>> Entries(const std::vector<StreamEntry>& list) {
   std::vector<std::pair<std::wstring, uint64_t>> out;
@@ -46,7 +17,7 @@ std::vector<std::pair<std::wstring, uint64_t>> Entries(const std::vector<StreamE
 
 TEST(StreamWalk, ListsNamedStreams) {
   struct Case {
-    std::vector<Stream> answer;
+    std::vector<TestStream> answer;
     bool remove_suffix;
     std::vector<std::pair<std::wstring, uint64_t>> expected;
   };
@@ -60,7 +31,7 @@ TEST(StreamWalk, ListsNamedStreams) {
       {{{"::$DATAX", 4}}, true, {{L":", 4}}},
   };
   for (const Case& c : cases) {
-    const std::vector<uint8_t> answer = Answer(c.answer);
+    const std::vector<uint8_t> answer = StreamAnswer(c.answer);
     std::vector<StreamEntry> list = {{9, L"stale"}};
     ASSERT_TRUE(ReadStreamRecords(answer.data(), answer.size(), c.remove_suffix, &list));
     EXPECT_EQ(Entries(list), c.expected);
@@ -68,7 +39,7 @@ TEST(StreamWalk, ListsNamedStreams) {
 }
 
 TEST(StreamWalk, NeverReadsPastTheAnswer) {
-  const std::vector<uint8_t> good = Answer({{"::$DATA", 1}, {":abc:$DATA", 2}});
+  const std::vector<uint8_t> good = StreamAnswer({{"::$DATA", 1}, {":abc:$DATA", 2}});
   struct Case {
     const char* what;
     size_t length;        // bytes of `good` handed to the walk

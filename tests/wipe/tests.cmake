@@ -5,3 +5,9 @@ list(APPEND BPRIV_PURE_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/progress_text_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/stream_walk_test.cpp
 )
+list(APPEND BPRIV_WIN_TESTS
+  ${CMAKE_CURRENT_LIST_DIR}/file_wiper_win_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/list_streams_win_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/system_error_win_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/wipe_settings_win_test.cpp
+)
