@@ -5,11 +5,13 @@ list(APPEND BPRIV_PURE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/algo_registry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/overwrite_passes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/progress_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/scramble.cpp
   ${CMAKE_CURRENT_LIST_DIR}/stream_walk.cpp
 )
 list(APPEND BPRIV_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/file_wiper_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/list_streams_win.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/scramble_name_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/seed_inputs_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/system_error_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wipe_platform_win.cpp
