@@ -38,7 +38,7 @@ int FillRandom(void* buffer, uint32_t length) {
   if (!g_seeded) SeedRandom();
   uint8_t* bytes = static_cast<uint8_t*>(buffer);
   const uint32_t words = length / 4;
-  g_state = FillWords(BestFillPath(), g_state, bytes, words);
+  g_state = FillWords(BestLanePath(), g_state, bytes, words);
   for (uint32_t i = words * 4; i < length; ++i) {
     bytes[i] = static_cast<uint8_t>(GetRandom());
   }

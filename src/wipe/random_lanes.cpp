@@ -256,16 +256,16 @@ const CpuFeatures& Cpu() {
 
 }  // namespace
 
-bool IsFillPathSupported(FillPath path) {
+bool IsLanePathSupported(LanePath path) {
   switch (path) {
-    case FillPath::kScalar:
+    case LanePath::kScalar:
       return true;
 #if BPRIV_X86
-    case FillPath::kSse2:
+    case LanePath::kSse2:
       return Cpu().sse2;
-    case FillPath::kSse41:
+    case LanePath::kSse41:
       return Cpu().sse41;
-    case FillPath::kAvx2:
+    case LanePath::kAvx2:
       return Cpu().avx2;
 #endif
     default:
@@ -273,25 +273,34 @@ bool IsFillPathSupported(FillPath path) {
   }
 }
 
-FillPath BestFillPath() {
-  static const FillPath best = [] {
-    for (FillPath p : {FillPath::kAvx2, FillPath::kSse41, FillPath::kSse2}) {
-      if (IsFillPathSupported(p)) return p;
+LanePath BestLanePath() {
+  static const LanePath best = [] {
+    for (LanePath p : {LanePath::kAvx2, LanePath::kSse41, LanePath::kSse2}) {
+      if (IsLanePathSupported(p)) return p;
     }
-    return FillPath::kScalar;
+    return LanePath::kScalar;
   }();
   return best;
 }
 
-uint32_t FillWords(FillPath path, uint32_t state, uint8_t* out, size_t words) {
-  if (!IsFillPathSupported(path)) path = FillPath::kScalar;
+uint32_t FillWords(LanePath path, uint32_t state, uint8_t* out, size_t words) {
+  if (!IsLanePathSupported(path)) path = LanePath::kScalar;
+  // Vector stores that straddle cache lines cost a third of the speed: step
+  // single words up to a 32-byte boundary first when the words allow it.
+  const size_t misalign = static_cast<size_t>(reinterpret_cast<uintptr_t>(out) % 32);
+  if (path != LanePath::kScalar && misalign != 0 && misalign % 4 == 0) {
+    const size_t head = (32 - misalign) / 4 < words ? (32 - misalign) / 4 : words;
+    state = FillWordsScalar(state, out, head);
+    out += 4 * head;
+    words -= head;
+  }
   switch (path) {
 #if BPRIV_X86
-    case FillPath::kAvx2:
+    case LanePath::kAvx2:
       return FillWordsAvx2(state, out, words);
-    case FillPath::kSse41:
+    case LanePath::kSse41:
       return FillWordsSse41(state, out, words);
-    case FillPath::kSse2:
+    case LanePath::kSse2:
       return FillWordsSse2(state, out, words);
 #endif
     default:

@@ -21,13 +21,13 @@ struct LcgJump {
 };
 LcgJump MakeLcgJump(uint32_t steps);
 
-enum class FillPath { kScalar, kSse2, kSse41, kAvx2 };
+enum class LanePath { kScalar, kSse2, kSse41, kAvx2 };
 
 // True when this build and this CPU (and OS) can run the path.
-bool IsFillPathSupported(FillPath path);
+bool IsLanePathSupported(LanePath path);
 // The widest supported path; decided once per process.
-FillPath BestFillPath();
+LanePath BestLanePath();
 
 // Writes `words` output words (little-endian) to `out`, starting with the
 // step after `state`, and returns the state after the last one.
-uint32_t FillWords(FillPath path, uint32_t state, uint8_t* out, size_t words);
+uint32_t FillWords(LanePath path, uint32_t state, uint8_t* out, size_t words);

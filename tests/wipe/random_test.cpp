@@ -45,27 +45,29 @@ TEST(Random, StepValuesFromKnownStates) {
 }
 
 TEST(Random, FillRandomMatchesOneStepDefinitionOnEveryPath) {
-  for (FillPath path : {FillPath::kScalar, FillPath::kSse2, FillPath::kSse41,
-                        FillPath::kAvx2}) {
-    if (!IsFillPathSupported(path)) continue;
+  for (LanePath path : {LanePath::kScalar, LanePath::kSse2, LanePath::kSse41, LanePath::kAvx2}) {
+    if (!IsLanePathSupported(path)) continue;
     for (uint32_t seed : kSeeds) {
       for (uint32_t length : TestLengths()) {
-        uint32_t expected_state = seed;
-        const std::vector<uint8_t> expected = ReferenceFill(&expected_state, length);
-        // Guard bytes on both sides catch writes outside the buffer.
-        std::vector<uint8_t> got(length + 8, 0xA5);
-        const uint32_t words = length / 4;
-        const uint32_t state = FillWords(path, seed, got.data() + 4, words);
-        ASSERT_TRUE(std::equal(expected.begin(), expected.begin() + words * 4,
-                               got.begin() + 4))
-            << "path " << static_cast<int>(path) << " seed " << seed << " length " << length;
-        for (int g = 0; g < 4; ++g) {
-          ASSERT_EQ(got[g], 0xA5);
-          ASSERT_EQ(got[4 + words * 4 + g], 0xA5);
+        // Start offsets: aligned, word-aligned and not word-aligned buffers.
+        for (size_t offset : {32u, 33u, 36u, 44u, 60u}) {
+          uint32_t expected_state = seed;
+          const std::vector<uint8_t> expected = ReferenceFill(&expected_state, length);
+          std::vector<uint8_t> storage(length + 128, 0xA5);
+          uint8_t* base = storage.data() + (32 - reinterpret_cast<uintptr_t>(storage.data()) % 32);
+          uint8_t* out = base + (offset - 32);
+          const uint32_t words = length / 4;
+          const uint32_t state = FillWords(path, seed, out, words);
+          ASSERT_TRUE(std::equal(expected.begin(), expected.begin() + words * 4, out))
+              << "path " << static_cast<int>(path) << " seed " << seed << " length " << length
+              << " offset " << offset;
+          // Guard bytes on both sides catch writes outside the words.
+          ASSERT_EQ(out[-1], 0xA5);
+          ASSERT_EQ(out[words * 4], 0xA5);
+          uint32_t words_state = seed;
+          ReferenceFill(&words_state, words * 4);
+          ASSERT_EQ(state, words_state);
         }
-        uint32_t words_state = seed;
-        ReferenceFill(&words_state, words * 4);
-        ASSERT_EQ(state, words_state);
       }
     }
   }
