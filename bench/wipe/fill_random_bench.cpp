@@ -8,6 +8,8 @@
 #include "wipe/random.h"
 #include "wipe/random_lanes.h"
 
+using namespace bpriv;
+
 namespace {
 
 constexpr size_t kBytes = kBenchBufferBytes;

@@ -10,6 +10,8 @@
 #include "wipe/random.h"
 #include "wipe/random_lanes.h"
 
+namespace bpriv {
+
 constexpr size_t kBenchBufferBytes = 131072;
 
 // 64-byte aligned bytes, like the wiper's page-aligned buffer.
@@ -56,3 +58,5 @@ inline FillTimes TimeFillAgainstMemset(LanePath path, int rounds, int reps) {
   if (sink == 0x12345678u) best.fill_seconds += 1e-12;  // results are used
   return best;
 }
+
+}  // namespace bpriv

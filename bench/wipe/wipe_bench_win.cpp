@@ -8,6 +8,7 @@
 //                                   names and deleted, against a bare loop
 //                                   making the same calls
 #include <windows.h>
+#include <shellapi.h>
 
 #include <chrono>
 #include <cstdio>
@@ -20,6 +21,8 @@
 #include "wipe/file_wiper_win.h"
 #include "wipe/scramble_name_win.h"
 #include "wipe/wipe_algo.h"
+
+using namespace bpriv;
 
 namespace {
 
@@ -151,12 +154,19 @@ int BenchSmall(const std::wstring& folder_arg, int count) {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
+int main() {
+  int argc = 0;
+  wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+  if (argv == nullptr) return 2;
+  const std::vector<std::wstring> args(argv, argv + argc);
+  ::LocalFree(argv);
   InitWipeAlgos();
-  const std::wstring mode = argc > 1 ? argv[1] : L"fill";
+  const std::wstring mode = args.size() > 1 ? args[1] : L"fill";
   if (mode == L"fill") return BenchFill();
-  if (mode == L"file" && argc > 2) return BenchFile(argv[2]);
-  if (mode == L"small" && argc > 2) return BenchSmall(argv[2], argc > 3 ? _wtoi(argv[3]) : 2000);
-  std::printf("usage: wipe_bench fill | file <path> | small <folder> [count]\n");
+  if (mode == L"file" && args.size() > 2) return BenchFile(args[2]);
+  if (mode == L"small" && args.size() > 2) {
+    return BenchSmall(args[2], args.size() > 3 ? _wtoi(args[3].c_str()) : 2000);
+  }
+  std::printf("usage: win_bench fill | file <path> | small <folder> [count]\n");
   return 2;
 }

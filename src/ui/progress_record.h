@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdint>
 
+namespace bpriv {
+
 constexpr uint32_t kProgressTextUnits = 260;  // UTF-16 units including the NUL
 
 struct ProgressRecord {
@@ -29,3 +31,5 @@ struct ProgressRecord {
   // The dialog's heading line, written by the handler before the run.
   char16_t heading[kProgressTextUnits] = {};
 };
+
+}  // namespace bpriv

@@ -5,6 +5,8 @@
 
 #include "wipe/wipe_algo.h"
 
+namespace bpriv {
+
 namespace {
 
 constexpr uint32_t kMaxAlgoCapacity = 536870911u;
@@ -74,3 +76,5 @@ void RegisterBuiltinAlgos() {
   RegisterAlgo(&g_dod7Algo);
   RegisterAlgo(&g_gutmannAlgo);
 }
+
+}  // namespace bpriv

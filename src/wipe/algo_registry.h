@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace bpriv {
+
 class CWipeAlgo;
 
 // Growth rule of the registry's array: capacity 1 when empty, doubled
@@ -37,8 +39,11 @@ uint32_t GetAlgoCount();
 void RegisterBuiltinAlgos();
 
 // Start-up, before the jobs that wipe: installs the resource string table and
-// the platform seed reader, then RegisterBuiltinAlgos. Windows side only.
-void InitWipeAlgos();
+// the platform seed reader, then RegisterBuiltinAlgos. Returns 1 when the
+// registry holds algorithms afterwards. Windows side only.
+int InitWipeAlgos();
 
 // Case-insensitive equality of two names.
 bool NamesEqualNoCase(const std::wstring& a, const std::wstring& b);
+
+}  // namespace bpriv

@@ -8,7 +8,9 @@
 #include "wipe/progress_text.h"
 #include "wipe/wipe_algo.h"
 #include "wipe/wipe_platform_win.h"
-#include "wipe/win_owners.h"
+#include "base/unique.h"
+
+namespace bpriv {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide text is UTF-16");
 
@@ -71,7 +73,7 @@ UniqueFile OpenForWipe(const std::wstring& path) {
 
 bool Exists(const std::wstring& path) {
   WIN32_FIND_DATAW data;
-  UniqueFind find(::FindFirstFileW(path.c_str(), &data));
+  UniqueFindFile find(::FindFirstFileW(path.c_str(), &data));
   return static_cast<bool>(find);
 }
 
@@ -197,3 +199,5 @@ UINT GetVolumeInfo(const wchar_t* root, std::wstring* volume_name, std::wstring*
   }
   return type;
 }
+
+}  // namespace bpriv

@@ -9,6 +9,8 @@
 #include "ui/progress_record.h"
 #include "wipe/overwrite_passes.h"
 
+namespace bpriv {
+
 class CWipeAlgo;
 
 constexpr int kWipeRefused = 2;  // clearing read-only/system was refused
@@ -36,3 +38,5 @@ UINT GetVolumeInfo(const wchar_t* root, std::wstring* volume_name, std::wstring*
 // Shows the system's text for `error` in an error box, unless the system has
 // no text for it. Returns true when a box was shown.
 bool ShowSystemError(DWORD error);
+
+}  // namespace bpriv

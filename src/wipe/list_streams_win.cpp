@@ -2,7 +2,9 @@
 
 #include <winternl.h>
 
-#include "wipe/win_owners.h"
+#include "base/unique.h"
+
+namespace bpriv {
 
 namespace {
 
@@ -44,3 +46,5 @@ int ListStreams(const wchar_t* path, std::vector<StreamEntry>* streams, bool rem
   if (length > kStreamAnswerBytes) length = kStreamAnswerBytes;
   return ReadStreamRecords(g_answer, length, remove_suffix, streams) ? 1 : 0;
 }
+
+}  // namespace bpriv

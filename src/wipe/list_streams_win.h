@@ -7,6 +7,8 @@
 
 #include "wipe/stream_walk.h"
 
+namespace bpriv {
+
 // NtQueryInformationFile: handle, status block (IO_STATUS_BLOCK), buffer,
 // its length, information class. Returns an NTSTATUS.
 using NtQueryInformationFileFn = LONG(NTAPI*)(HANDLE, void*, void*, ULONG, int);
@@ -22,3 +24,5 @@ int ListStreams(const wchar_t* path, std::vector<StreamEntry>* streams, bool rem
 
 // Seam: replaces the query found in ntdll; nullptr goes back to it.
 void SetStreamQueryForTest(NtQueryInformationFileFn query);
+
+}  // namespace bpriv

@@ -2,6 +2,8 @@
 
 #include "wipe/wipe_algo.h"
 
+namespace bpriv {
+
 uint32_t WriteGranularity(uint32_t bytes_per_sector, uint32_t sectors_per_cluster,
                           uint32_t options) {
   const uint64_t sector = bytes_per_sector != 0 ? bytes_per_sector : 512u;
@@ -67,3 +69,5 @@ int OverwritePasses(CWipeTarget& target, CWipeAlgo& algo, uint32_t granularity, 
   }
   return total_written / passes >= size ? 1 : 0;
 }
+
+}  // namespace bpriv

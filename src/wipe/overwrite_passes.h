@@ -5,6 +5,8 @@
 
 #include "ui/progress_record.h"
 
+namespace bpriv {
+
 class CWipeAlgo;
 
 // Wipe option bits.
@@ -42,3 +44,5 @@ uint32_t ChunkLength(uint64_t remaining, uint32_t buffer_size, uint32_t granular
 // Returns 1 when the bytes written divided by the pass count reach `size`.
 int OverwritePasses(CWipeTarget& target, CWipeAlgo& algo, uint32_t granularity, uint64_t size,
                     uint8_t* buffer, uint32_t buffer_size, ProgressRecord* progress);
+
+}  // namespace bpriv

@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 
+namespace bpriv {
+
 void SetProgressText(char16_t (&field)[kProgressTextUnits], const char16_t* text, size_t length) {
   constexpr size_t kRoom = kProgressTextUnits - 1;
   size_t out = 0;
@@ -17,3 +19,5 @@ void SetProgressText(char16_t (&field)[kProgressTextUnits], const char16_t* text
   while (from < length) field[out++] = text[from++];
   field[out] = 0;
 }
+
+}  // namespace bpriv

@@ -5,6 +5,10 @@
 
 #include "ui/progress_record.h"
 
+namespace bpriv {
+
 // Copies `length` UTF-16 units of `text` and a NUL into `field`. A text that
 // does not fit keeps its end, where the file name is, behind "...".
 void SetProgressText(char16_t (&field)[kProgressTextUnits], const char16_t* text, size_t length);
+
+}  // namespace bpriv

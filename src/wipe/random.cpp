@@ -2,6 +2,8 @@
 
 #include "wipe/random_lanes.h"
 
+namespace bpriv {
+
 namespace {
 
 // One drawing thread per process (the cleaning worker or the main thread):
@@ -54,3 +56,5 @@ void SetRandomStateForTest(uint32_t state) {
   g_state = state;
   g_seeded = true;
 }
+
+}  // namespace bpriv

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace bpriv {
+
 // The values the seed is made of. Read from the platform on the first draw.
 struct SeedInputs {
   uint32_t tick = 0;        // milliseconds since system start
@@ -34,3 +36,5 @@ int FillRandom(void* buffer, uint32_t length);
 // Test hooks: forget the seed, or put the generator into a known state.
 void ResetRandomForTest();
 void SetRandomStateForTest(uint32_t state);
+
+}  // namespace bpriv

@@ -23,6 +23,8 @@
 #define BPRIV_TARGET(features)
 #endif
 
+namespace bpriv {
+
 LcgJump MakeLcgJump(uint32_t steps) {
   LcgJump jump{1u, 0u};
   for (uint32_t i = 0; i < steps; ++i) {
@@ -307,3 +309,5 @@ uint32_t FillWords(LanePath path, uint32_t state, uint8_t* out, size_t words) {
       return FillWordsScalar(state, out, words);
   }
 }
+
+}  // namespace bpriv

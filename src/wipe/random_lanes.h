@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace bpriv {
+
 constexpr uint32_t kLcgMultiplier = 214013u;
 constexpr uint32_t kLcgIncrement = 2531011u;
 
@@ -31,3 +33,5 @@ LanePath BestLanePath();
 // Writes `words` output words (little-endian) to `out`, starting with the
 // step after `state`, and returns the state after the last one.
 uint32_t FillWords(LanePath path, uint32_t state, uint8_t* out, size_t words);
+
+}  // namespace bpriv

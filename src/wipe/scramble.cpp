@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace bpriv {
+
 namespace {
 
 // Only positions 0, 1, 8 and 9 can be picked: the index is taken AND 9.
@@ -67,3 +69,5 @@ int ScrambleWith(CScrambleOps& ops, const std::wstring& path, std::wstring* fina
   }
   return 1;
 }
+
+}  // namespace bpriv

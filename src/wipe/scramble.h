@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace bpriv {
+
 // The random name for sequence number `sequence`, built from six generator
 // draws (in the order drawn) and the tick count; filled up to
 // `target_length` characters with "$" ("~" for an odd t) after its fourth.
@@ -38,3 +40,5 @@ constexpr uint32_t kErrorFileNotFound = 2;
 // name; "file not found" ends the renaming. Returns 1.
 int ScrambleWith(CScrambleOps& ops, const std::wstring& path, std::wstring* final_path,
                  int32_t count);
+
+}  // namespace bpriv

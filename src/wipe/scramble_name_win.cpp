@@ -6,6 +6,8 @@
 #include "wipe/scramble.h"
 #include "wipe/wipe_platform_win.h"
 
+namespace bpriv {
+
 namespace {
 
 class CWinScrambleOps : public CScrambleOps {
@@ -35,3 +37,5 @@ int ScrambleName(const std::wstring& path, std::wstring* final_path, int32_t cou
   CWinScrambleOps ops;
   return ScrambleWith(ops, path, final_path, count);
 }
+
+}  // namespace bpriv

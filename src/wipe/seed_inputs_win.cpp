@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+namespace bpriv {
+
 SeedInputs ReadPlatformSeedInputs() {
   SeedInputs in;
   in.tick = ::GetTickCount();
@@ -14,3 +16,5 @@ SeedInputs ReadPlatformSeedInputs() {
   in.process_id = ::GetCurrentProcessId();
   return in;
 }
+
+}  // namespace bpriv

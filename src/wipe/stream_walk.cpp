@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+namespace bpriv {
+
 namespace {
 
 uint32_t ReadU32(const uint8_t* p) {
@@ -66,3 +68,5 @@ bool ReadStreamRecords(const uint8_t* answer, size_t length, bool remove_suffix,
   }
   return false;
 }
+
+}  // namespace bpriv

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace bpriv {
+
 struct StreamEntry {
   uint64_t size = 0;   // the stream's logical size (StreamSize)
   std::wstring name;   // ":extra:$DATA", or ":extra" with the suffix removed
@@ -25,3 +27,5 @@ constexpr size_t kStreamName = 24;         // UTF-16, not NUL-terminated
 // would reach past `length`, whatever the offsets say.
 bool ReadStreamRecords(const uint8_t* answer, size_t length, bool remove_suffix,
                        std::vector<StreamEntry>* streams);
+
+}  // namespace bpriv

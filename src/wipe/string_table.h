@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace bpriv {
+
 class CStringTable {
  public:
   virtual ~CStringTable() = default;
@@ -15,3 +17,5 @@ class CStringTable {
 // Process-wide; no table installed means every lookup fails.
 void SetStringTable(CStringTable* table);
 CStringTable* GetStringTable();
+
+}  // namespace bpriv

@@ -4,9 +4,18 @@
 
 #include "wipe/file_wiper_win.h"
 #include "wipe/string_table.h"
-#include "wipe/win_owners.h"
+#include "base/unique.h"
+
+namespace bpriv {
 
 namespace {
+
+struct LocalTraits {  // FormatMessageW's allocated text
+  using Type = HLOCAL;
+  static HLOCAL Invalid() noexcept { return nullptr; }
+  static void Close(HLOCAL h) noexcept { ::LocalFree(h); }
+};
+using UniqueLocal = Unique<LocalTraits>;
 
 constexpr uint32_t kIdsWipeErrorCaption = 105;
 constexpr DWORD kMessageFlags =
@@ -31,3 +40,5 @@ bool ShowSystemError(DWORD error) {
   ::MessageBoxW(nullptr, text, caption.c_str(), kBoxStyle);
   return true;
 }
+
+}  // namespace bpriv

@@ -5,6 +5,8 @@
 #include "wipe/random.h"
 #include "wipe/string_table.h"
 
+namespace bpriv {
+
 CZeroAlgo g_zeroAlgo;
 CRandomAlgo g_randomAlgo;
 CDOD3Algo g_dod3Algo;
@@ -105,3 +107,5 @@ int CDOD7Algo::FillPass(uint32_t pass, void* buffer, uint32_t length, uint32_t c
 int CPeterGutmannAlgo::FillPass(uint32_t pass, void* buffer, uint32_t length, uint32_t chunk) {
   return FillFromTable(kGutmann, pass, buffer, length, chunk);
 }
+
+}  // namespace bpriv

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace bpriv {
+
 // String-table ids of the algorithms' names and descriptions.
 enum WipeStringId : uint32_t {
   kIdsZeroName = 117,
@@ -93,3 +95,5 @@ extern CRandomAlgo g_randomAlgo;
 extern CDOD3Algo g_dod3Algo;
 extern CDOD7Algo g_dod7Algo;
 extern CPeterGutmannAlgo g_gutmannAlgo;
+
+}  // namespace bpriv

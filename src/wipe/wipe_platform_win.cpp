@@ -6,6 +6,8 @@
 #include "wipe/random.h"
 #include "wipe/seed_inputs_win.h"
 
+namespace bpriv {
+
 bool CResourceStringTable::Load(uint32_t id, std::wstring* text) {
   // Length 0 asks for a pointer into the resource itself: no buffer to size.
   const wchar_t* resource = nullptr;
@@ -22,7 +24,10 @@ void InstallWipePlatform() {
   if (GetSeedInputsReader() == nullptr) SetSeedInputsReader(&ReadPlatformSeedInputs);
 }
 
-void InitWipeAlgos() {
+int InitWipeAlgos() {
   InstallWipePlatform();
   RegisterBuiltinAlgos();
+  return GetAlgoCount() != 0 ? 1 : 0;
 }
+
+}  // namespace bpriv

@@ -6,6 +6,8 @@
 
 #include "wipe/string_table.h"
 
+namespace bpriv {
+
 // The string table of the executable's resources.
 class CResourceStringTable : public CStringTable {
  public:
@@ -15,3 +17,5 @@ class CResourceStringTable : public CStringTable {
 // Installs the resource string table and the platform seed reader wherever
 // none is installed yet (tests install their own first).
 void InstallWipePlatform();
+
+}  // namespace bpriv

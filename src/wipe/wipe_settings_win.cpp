@@ -1,6 +1,8 @@
 #include "wipe/wipe_settings_win.h"
 
-#include "wipe/win_owners.h"
+#include "base/unique.h"
+
+namespace bpriv {
 
 namespace {
 
@@ -32,3 +34,5 @@ int GetWipeSettings(uint32_t* adv_opts) {
   *adv_opts = g_adv_opts;
   return 1;
 }
+
+}  // namespace bpriv

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace bpriv {
+
 constexpr wchar_t kProductKey[] = L"Software\\Corvane\\Brightsweep\\00000513";
 constexpr wchar_t kAdvOptsValue[] = L"AdvOpts";
 // AdvOpts bit 0: the tray icon exists only while the progress dialog shows.
@@ -17,3 +19,5 @@ int LoadWipeSettings();
 int LoadWipeSettingsFrom(HKEY root, const wchar_t* subkey);
 // Copies the word last read (0 before the first read). Returns 1.
 int GetWipeSettings(uint32_t* adv_opts);
+
+}  // namespace bpriv

@@ -7,6 +7,8 @@
 
 #include "wipe/string_table.h"
 
+namespace bpriv {
+
 class CFakeStringTable : public CStringTable {
  public:
   std::map<uint32_t, std::wstring> entries;
@@ -33,3 +35,5 @@ inline void AddAlgoStrings(CFakeStringTable* table) {
   table->entries[161] = L"Peter Gutmann (35)";
   table->entries[162] = L"Peter Gutmann (35). Fills with a special number pattern.";
 }
+
+}  // namespace bpriv

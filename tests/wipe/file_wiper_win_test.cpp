@@ -10,6 +10,8 @@
 #include "wipe/random.h"
 #include "wipe/wipe_algo.h"
 
+namespace bpriv {
+
 namespace {
 
 std::vector<uint8_t> Bytes(size_t n, uint8_t value) { return std::vector<uint8_t>(n, value); }
@@ -157,3 +159,5 @@ TEST(WipeFile, OverwritesListedStreamsOnlyWhenAsked) {
 }
 
 }  // namespace
+
+}  // namespace bpriv

@@ -7,6 +7,8 @@
 #include "stream_answer.h"
 #include "win_test_files.h"
 
+namespace bpriv {
+
 namespace {
 
 std::vector<uint8_t> g_answer;
@@ -79,3 +81,5 @@ TEST(ListStreams, RealQueryListsNoNamedStreamOfAPlainFile) {
 }
 
 }  // namespace
+
+}  // namespace bpriv

@@ -8,6 +8,8 @@
 
 #include "wipe/wipe_algo.h"
 
+namespace bpriv {
+
 namespace {
 
 struct WriteRecord {
@@ -207,3 +209,5 @@ TEST(OverwritePasses, ExceptionEndsWithWhatWasWritten) {
 }
 
 }  // namespace
+
+}  // namespace bpriv

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace bpriv {
+
 namespace {
 
 TEST(ProgressText, FitsOrKeepsTheEnd) {
@@ -43,3 +45,5 @@ TEST(ProgressText, DoesNotSplitASurrogatePair) {
 }
 
 }  // namespace
+
+}  // namespace bpriv

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace bpriv {
+
 namespace {
 
 // The one-step-at-a-time definition the fast paths must reproduce.
@@ -51,6 +53,7 @@ TEST(Random, FillRandomMatchesOneStepDefinitionOnEveryPath) {
       for (uint32_t length : TestLengths()) {
         // Start offsets: aligned, word-aligned and not word-aligned buffers.
         for (size_t offset : {32u, 33u, 36u, 44u, 60u}) {
+          if (length > 4096 && offset % 32 > 4) continue;  // alignment shows early
           uint32_t expected_state = seed;
           const std::vector<uint8_t> expected = ReferenceFill(&expected_state, length);
           std::vector<uint8_t> storage(length + 128, 0xA5);
@@ -143,3 +146,5 @@ TEST(Random, SeedsOnceFromInputs) {
 }
 
 }  // namespace
+
+}  // namespace bpriv

@@ -4,6 +4,8 @@
 
 #include "win_test_files.h"
 
+namespace bpriv {
+
 namespace {
 
 TEST(ScrambleName, FileEndsUnderOneFullLengthName) {
@@ -63,3 +65,5 @@ TEST(ScrambleName, LongPrefixNeverLosesTheFile) {
 }
 
 }  // namespace
+
+}  // namespace bpriv

@@ -9,6 +9,8 @@
 
 #include "wipe/random.h"
 
+namespace bpriv {
+
 namespace {
 
 TEST(MakeRandomName, BitExactForFixedDraws) {
@@ -120,3 +122,5 @@ TEST(Scramble, RenameLoop) {
 }
 
 }  // namespace
+
+}  // namespace bpriv

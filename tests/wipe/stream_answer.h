@@ -8,6 +8,8 @@
 
 #include "wipe/stream_walk.h"
 
+namespace bpriv {
+
 struct TestStream {
   std::string name;
   uint64_t size;
@@ -34,3 +36,5 @@ inline std::vector<uint8_t> StreamAnswer(const std::vector<TestStream>& streams)
   }
   return out;
 }
+
+}  // namespace bpriv

@@ -7,6 +7,8 @@
 
 #include "stream_answer.h"
 
+namespace bpriv {
+
 namespace {
 
 std::vector<std::pair<std::wstring, uint64_t>> Entries(const std::vector<StreamEntry>& list) {
@@ -72,3 +74,5 @@ TEST(StreamWalk, NeverReadsPastTheAnswer) {
 }
 
 }  // namespace
+
+}  // namespace bpriv

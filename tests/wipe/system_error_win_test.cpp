@@ -7,6 +7,8 @@
 #include "win_test_files.h"
 #include "wipe/file_wiper_win.h"
 
+namespace bpriv {
+
 namespace {
 
 std::wstring SystemText(DWORD error) {
@@ -45,3 +47,5 @@ TEST(ShowSystemError, ShowsTheSystemTextUnderTheCaption) {
 }
 
 }  // namespace
+
+}  // namespace bpriv

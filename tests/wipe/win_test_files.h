@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace bpriv {
+
 class CTempFolder {
  public:
   CTempFolder() {
@@ -105,3 +107,5 @@ class CTestThread {
   std::function<void()> body_;
   HANDLE thread_ = nullptr;
 };
+
+}  // namespace bpriv

@@ -9,6 +9,8 @@
 #include "wipe/random.h"
 #include "fake_string_table.h"
 
+namespace bpriv {
+
 namespace {
 
 CWipeAlgo* const kAll[] = {&g_zeroAlgo, &g_randomAlgo, &g_dod3Algo, &g_dod7Algo, &g_gutmannAlgo};
@@ -173,3 +175,5 @@ TEST(AlgoRegistry, BuiltinAlgosByIndexAndName) {
 }
 
 }  // namespace
+
+}  // namespace bpriv

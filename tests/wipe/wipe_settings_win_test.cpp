@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace bpriv {
+
 namespace {
 
 // A key of the test's own beside the product's, so tests running at the same
@@ -81,3 +83,5 @@ TEST(WipeSettings, ReadsAdvOpts) {
 }
 
 }  // namespace
+
+}  // namespace bpriv
