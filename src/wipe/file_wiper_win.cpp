@@ -83,9 +83,9 @@ bool HasOtherNames(HANDLE file) {
   return ::GetFileInformationByHandle(file, &info) && info.nNumberOfLinks > 1;
 }
 
-// Looks before the attributes are changed, since they belong to the file, not
-// to the name. A file that cannot be opened even to query is left to the
-// open below, which checks again.
+// Looked at before the attributes are changed, since they belong to the file,
+// not to the name. A file that cannot be opened even to query is left to the
+// check after the wiper's own open.
 bool HasOtherNames(const std::wstring& path) {
   UniqueFile query(::CreateFileW(path.c_str(), 0,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -114,9 +114,10 @@ int WipeFileUnguarded(const std::wstring& path, CWipeAlgo* algo, uint32_t option
                       ProgressRecord* progress, bool retry) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || HasOtherNames(path)) return 0;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return 0;
   const DWORD clear = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM;
   if (attributes & clear) {
+    if (HasOtherNames(path)) return 0;
     if (!::SetFileAttributesW(path.c_str(), attributes & ~clear)) {
       return ::GetLastError() == ERROR_ACCESS_DENIED ? kWipeRefused : 0;
     }

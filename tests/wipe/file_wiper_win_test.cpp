@@ -74,18 +74,21 @@ TEST(WipeFile, LeavesTheFileAloneWhenItCannotWipe) {
     CWipeAlgo* algo;
     std::wstring path;
     int stop;
+    DWORD attributes;
   };
+  const auto link = [&] { ASSERT_TRUE(::CreateHardLinkW(other.c_str(), path.c_str(), nullptr)); };
+  const DWORD ro = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE;
   const Case cases[] = {
-      {"no algorithm", [] {}, nullptr, path, 0},
-      {"stop flag set before the call", [] {}, &g_randomAlgo, path, 1},
-      {"hard link", [&] { ASSERT_TRUE(::CreateHardLinkW(other.c_str(), path.c_str(), nullptr)); },
-       &g_zeroAlgo, path, 0},
-      {"missing file", [] {}, &g_zeroAlgo, folder / L"missing.dat", 0},
-      {"no backslash", [] {}, &g_zeroAlgo, L"keep.dat", 0},
+      {"no algorithm", [] {}, nullptr, path, 0, ro},
+      {"stop flag set before the call", [] {}, &g_randomAlgo, path, 1, ro},
+      {"hard link, read-only", link, &g_zeroAlgo, path, 0, ro},
+      {"hard link", link, &g_zeroAlgo, path, 0, FILE_ATTRIBUTE_ARCHIVE},
+      {"missing file", [] {}, &g_zeroAlgo, folder / L"missing.dat", 0, ro},
+      {"no backslash", [] {}, &g_zeroAlgo, L"keep.dat", 0, ro},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(WriteBytes(path, Bytes(1000, 0x5C)));
-    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), c.attributes));
     c.arrange();
     ProgressRecord progress;
     progress.stop_flag = c.stop;
@@ -95,7 +98,8 @@ TEST(WipeFile, LeavesTheFileAloneWhenItCannotWipe) {
     // A refused wipe changes nothing, not even the attributes; the stop
     // request comes after the attributes were cleared and the file opened.
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    EXPECT_EQ(attributes & FILE_ATTRIBUTE_READONLY, c.stop ? 0u : FILE_ATTRIBUTE_READONLY) << c.what;
+    const DWORD expected = c.stop ? 0u : (c.attributes & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(attributes & FILE_ATTRIBUTE_READONLY, expected) << c.what;
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::SetFileAttributesW(other.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileW(other.c_str());
