@@ -12,8 +12,6 @@
 
 namespace bpriv {
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide text is UTF-16");
-
 namespace {
 
 constexpr int kMaxOpenRetries = 100;
@@ -62,8 +60,8 @@ class CHandleTarget : public CWipeTarget {
 
 void SetCurrentItem(ProgressRecord* progress, const std::wstring& text) {
   if (progress == nullptr) return;
-  SetProgressText(progress->current_item, reinterpret_cast<const char16_t*>(text.c_str()),
-                  text.size());
+  const std::u16string units(text.begin(), text.end());
+  SetProgressText(progress->current_item, units.data(), units.size());
 }
 
 UniqueFile OpenForWipe(const std::wstring& path) {

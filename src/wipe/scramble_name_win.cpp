@@ -33,6 +33,10 @@ std::wstring MakeRandomName(uint32_t sequence, int32_t target_length) {
 }
 
 int ScrambleName(const std::wstring& path, std::wstring* final_path, int32_t count) {
+  if (path.empty()) {  // a caller error; never rename relative to the working folder
+    final_path->clear();
+    return 1;
+  }
   InstallWipePlatform();
   CWinScrambleOps ops;
   return ScrambleWith(ops, path, final_path, count);

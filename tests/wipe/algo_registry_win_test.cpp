@@ -16,6 +16,8 @@ TEST(InitWipeAlgos, RegistersTheFiveUnderTheirResourceNames) {
     EXPECT_FALSE(GetAlgo(i)->GetDescription().empty()) << i;
   }
   EXPECT_EQ(GetAlgo(4), &g_gutmannAlgo);
+  EXPECT_EQ(GetAlgo(5), nullptr);
+  EXPECT_EQ(GetAlgo(-1), nullptr);
   EXPECT_EQ(FindAlgoByName(L"zeroes"), &g_zeroAlgo);
   EXPECT_NE(g_randomAlgo.GetDescription().find(L"\n"), std::wstring::npos);
 }

@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "wipe/random.h"
 
 namespace bpriv {
 
@@ -38,34 +37,16 @@ TEST(MakeRandomName, BitExactForFixedDraws) {
   }
 }
 
-TEST(MakeRandomName, PicksOnlyFourCharacters) {
-  SetRandomStateForTest(99);
-  for (int i = 0; i < 2000; ++i) {
-    uint32_t draws[6];
-    for (uint32_t& d : draws) d = GetRandom();
-    const std::wstring name = MakeRandomNameFrom(draws, GetRandom(), 0, 0);
-    for (int k = 0; k < 2; ++k) {
-      EXPECT_NE(std::wstring(L"{_@z").find(name[k]), std::wstring::npos) << name;
-    }
-  }
-}
-
 TEST(Scramble, PrefixAndLimits) {
-  struct Case {
-    std::wstring path;
-    std::wstring prefix;
-  };
-  const Case prefixes[] = {
-      {L"C:\\t\\x.dat", L"C:\\t\\"}, {L"C:\\a\\b\\", L"C:\\a\\"}, {L"x.dat", L""},
-      {L"C:\\x", L"C:\\"},
-  };
-  for (const Case& c : prefixes) EXPECT_EQ(ScramblePrefix(c.path), c.prefix) << c.path.size();
-  const std::pair<size_t, int32_t> first[] = {{5, 250}, {240, 15}, {2, 252}, {3, 252},
-                                              {255, 0}, {256, 0},  {300, 0}};
-  for (const auto& [length, limit] : first) EXPECT_EQ(RandomNameLimit(length, kFirstNameCap), limit);
-  EXPECT_EQ(RandomNameLimit(5, kSecondNameCap), 63);
-  EXPECT_EQ(RandomNameLimit(200, kSecondNameCap), 55);
-  EXPECT_EQ(RandomNameLimit(256, kSecondNameCap), 0);
+  EXPECT_EQ(ScramblePrefix(L"C:\\t\\x.dat"), L"C:\\t\\");
+  EXPECT_EQ(ScramblePrefix(L"C:\\a\\b\\"), L"C:\\a\\");  // a folder: renamed in its parent
+  EXPECT_EQ(ScramblePrefix(L"x.dat"), L"");
+  const int32_t limits[][3] = {  // prefix length, first limit, second limit
+      {5, 250, 63}, {240, 15, 15}, {2, 252, 63}, {200, 55, 55}, {255, 0, 0}, {256, 0, 0}, {300, 0, 0}};
+  for (const auto& l : limits) {
+    EXPECT_EQ(RandomNameLimit(l[0], kFirstNameCap), l[1]) << l[0];
+    EXPECT_EQ(RandomNameLimit(l[0], kSecondNameCap), l[2]) << l[0];
+  }
 }
 
 // Names say which try made them; moves answer from a script by call number.

@@ -8,15 +8,7 @@
 #include "wipe/file_wiper_win.h"
 
 namespace bpriv {
-
 namespace {
-
-std::wstring SystemText(DWORD error) {
-  wchar_t text[1024] = {};
-  ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, 1024, nullptr);
-  return text;
-}
 
 TEST(ShowSystemError, ShowsTheSystemTextUnderTheCaption) {
   CFakeStringTable strings;
@@ -24,28 +16,26 @@ TEST(ShowSystemError, ShowsTheSystemTextUnderTheCaption) {
   CStringTable* saved = GetStringTable();
   SetStringTable(&strings);
   std::atomic<bool> shown{false};
-  std::wstring box_text;
+  wchar_t box_text[1024] = {};
   {
     CTestThread show([&] { shown = ShowSystemError(ERROR_NOT_ENOUGH_MEMORY); });
     HWND box = nullptr;
-    for (DWORD start = ::GetTickCount(); box == nullptr && ::GetTickCount() - start < 10000;) {
-      ::Sleep(20);
+    for (DWORD start = ::GetTickCount(); box == nullptr && ::GetTickCount() - start < 10000; ::Sleep(20)) {
       box = ::FindWindowW(L"#32770", L"Wipe engine test caption");
     }
     ASSERT_NE(box, nullptr) << "no message box";
-    wchar_t text[1024] = {};
-    ::GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the box's static text
-    box_text = text;
+    ::GetDlgItemTextW(box, 0xFFFF, box_text, 1024);  // the box's static text
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
   }
   EXPECT_TRUE(shown);
-  EXPECT_FALSE(SystemText(ERROR_NOT_ENOUGH_MEMORY).empty());
-  EXPECT_EQ(box_text, SystemText(ERROR_NOT_ENOUGH_MEMORY));
-  // A code the system has no text for shows nothing (and so does not block).
-  EXPECT_FALSE(ShowSystemError(0x2000ABCDu));
+  wchar_t expected[1024] = {};
+  ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_NOT_ENOUGH_MEMORY,
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), expected, 1024, nullptr);
+  EXPECT_NE(expected[0], 0);
+  EXPECT_STREQ(box_text, expected);
+  EXPECT_FALSE(ShowSystemError(0x2000ABCDu));  // no text for it: no box, no wait
   SetStringTable(saved);
 }
 
 }  // namespace
-
 }  // namespace bpriv
