@@ -153,7 +153,9 @@ int WipeFileUnguarded(const std::wstring& path, CWipeAlgo* algo, uint32_t option
 
 int OverwriteFile(HANDLE file, CWipeAlgo* algo, uint32_t granularity, uint64_t size,
                   ProgressRecord* progress) {
-  if (algo == nullptr || granularity == 0) return 0;
+  // No volume has a sector or cluster beyond 1 GiB; larger values are bogus
+  // and would overflow the buffer arithmetic.
+  if (algo == nullptr || granularity == 0 || granularity > 0x40000000u) return 0;
   CWipeBuffer buffer(WipeBufferSize(granularity));
   if (buffer.data() == nullptr) {
     ShowSystemError(::GetLastError());
