@@ -19,8 +19,9 @@ std::wstring MakeRandomNameFrom(const uint32_t (&draws)[6], uint32_t tick, uint3
   const char first = kAlphabet[((draws[3] + t) >> s) & 9u];
   const char second = kAlphabet[((draws[4] + r) >> s) & 9u];
   const uint32_t q = draws[5] & 0xFFFFu;
+  const char pair[3] = {first, second, '\0'};
   char text[64];
-  const int length = std::snprintf(text, sizeof text, "%c%c%.8X%.4x%u.%X", first, second,
+  const int length = std::snprintf(text, sizeof text, "%s%.8X%.4x%u.%X", pair,
                                    static_cast<unsigned>(r), static_cast<unsigned>(t >> s),
                                    static_cast<unsigned>(sequence), static_cast<unsigned>(q));
   std::wstring name(text, text + (length > 0 ? length : 0));
