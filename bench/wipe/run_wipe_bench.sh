@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 COUNT="${1:-2000}"
 RUN=build/win/wine-run
-BENCH='build/win/bin/win_bench.exe'
+BENCH='build/win/bin/wipe_bench_win.exe'
 
 echo "== FillRandom vs memset, host"
 # The host tree is built with sanitizers; time an optimised build instead.

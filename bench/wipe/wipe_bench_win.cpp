@@ -167,6 +167,6 @@ int main() {
   if (mode == L"small" && args.size() > 2) {
     return BenchSmall(args[2], args.size() > 3 ? _wtoi(args[3].c_str()) : 2000);
   }
-  std::printf("usage: win_bench fill | file <path> | small <folder> [count]\n");
+  std::printf("usage: wipe_bench_win fill | file <path> | small <folder> [count]\n");
   return 2;
 }
