@@ -1,0 +1,1 @@
+list(APPEND BPRIV_PURE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/record_format.cpp ${CMAKE_CURRENT_LIST_DIR}/process_name.cpp)
