@@ -1,12 +1,14 @@
 #include "app/jobs.h"
 
 #include "clean/clear_history.h"
+#include "link/listing_window.h"
 
 namespace bpriv {
 
 const JobTable& AgentJobs() {
   static const JobTable table = [] {
     JobTable t;
+    t.run_listing = RunListingWindow;
     t.clear_history = [] { return ClearUrlHistory(); };
     return t;
   }();

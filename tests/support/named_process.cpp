@@ -1,0 +1,36 @@
+#include "support/named_process.h"
+
+#include <vector>
+
+#include "support/run_process.h"
+
+namespace bpriv::test {
+
+std::wstring CopyAgentctlAs(const wchar_t* name) {
+  std::wstring copy = BesideTests(name);
+  if (!::CopyFileW(BesideTests(L"agentctl.exe").c_str(), copy.c_str(), FALSE)) return {};
+  return copy;
+}
+
+SuspendedProcess::SuspendedProcess(const std::wstring& exe) {
+  std::wstring line = L"\"" + exe + L"\" help";
+  std::vector<wchar_t> buffer(line.begin(), line.end());
+  buffer.push_back(L'\0');
+  STARTUPINFOW si = {};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi = {};
+  if (!::CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si,
+                        &pi))
+    return;
+  ::CloseHandle(pi.hThread);
+  process_.reset(pi.hProcess);
+}
+
+void SuspendedProcess::End() {
+  if (!process_) return;
+  ::TerminateProcess(process_.get(), 1);
+  ::WaitForSingleObject(process_.get(), 10000);
+  process_.reset();
+}
+
+}  // namespace bpriv::test
