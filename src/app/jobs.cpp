@@ -1,5 +1,6 @@
 #include "app/jobs.h"
 
+#include "cache/history_listing.h"
 #include "clean/clear_history.h"
 #include "link/listing_window.h"
 
@@ -9,6 +10,7 @@ const JobTable& AgentJobs() {
   static const JobTable table = [] {
     JobTable t;
     t.run_listing = RunListingWindow;
+    t.list_history = ListHistory;
     t.clear_history = [] { return ClearUrlHistory(); };
     return t;
   }();
