@@ -30,10 +30,14 @@ bool InProcessListing::WaitReturned(DWORD timeout_ms) {
 }
 
 std::vector<std::wstring> InProcessListing::Follow(const agentctl::ListingScript& script, agentctl::ListingEnd* end,
-                                                   DWORD timeout_ms) {
+                                                   DWORD timeout_ms,
+                                                   const std::function<void(const std::wstring&)>& on_text) {
   std::vector<std::wstring> texts;
   agentctl::ListingEnd e = agentctl::FollowListing(number_, script, returned_.get(), timeout_ms,
-                                                   [&](const std::wstring& t) { texts.push_back(t); });
+                                                   [&](const std::wstring& t) {
+                                                     texts.push_back(t);
+                                                     if (on_text) on_text(t);
+                                                   });
   if (end) *end = e;
   return texts;
 }

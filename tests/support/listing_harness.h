@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,8 +42,10 @@ class InProcessListing {
   // True when the runner returned within the time.
   bool WaitReturned(DWORD timeout_ms);
   // Plays the controller; the texts read, in order.
+  // `on_text` (if any) sees each text before it is answered.
   std::vector<std::wstring> Follow(const agentctl::ListingScript& script, agentctl::ListingEnd* end = nullptr,
-                                   DWORD timeout_ms = 20000);
+                                   DWORD timeout_ms = 20000,
+                                   const std::function<void(const std::wstring&)>& on_text = nullptr);
 
  private:
   int32_t number_;

@@ -33,4 +33,29 @@ void SuspendedProcess::End() {
   process_.reset();
 }
 
+StartedProcess::StartedProcess(const std::wstring& exe, const std::wstring& command_line) {
+  std::vector<wchar_t> buffer(command_line.begin(), command_line.end());
+  buffer.push_back(L'\0');
+  STARTUPINFOW si = {};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi = {};
+  if (!::CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+  ::CloseHandle(pi.hThread);
+  process_.reset(pi.hProcess);
+}
+
+StartedProcess::~StartedProcess() {
+  if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+    ::TerminateProcess(process_.get(), 1);
+    ::WaitForSingleObject(process_.get(), 10000);
+  }
+}
+
+DWORD StartedProcess::WaitExit(DWORD timeout_ms) {
+  if (!process_ || ::WaitForSingleObject(process_.get(), timeout_ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = STILL_ACTIVE;
+  ::GetExitCodeProcess(process_.get(), &code);
+  return code;
+}
+
 }  // namespace bpriv::test

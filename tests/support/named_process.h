@@ -27,4 +27,20 @@ class SuspendedProcess {
   UniqueHandle process_;
 };
 
+// A process started with the given full command line and left running; ended
+// (and waited for) when dropped if it still runs.
+class StartedProcess {
+ public:
+  StartedProcess(const std::wstring& exe, const std::wstring& command_line);
+  ~StartedProcess();
+  StartedProcess(const StartedProcess&) = delete;
+  StartedProcess& operator=(const StartedProcess&) = delete;
+  bool started() const { return static_cast<bool>(process_); }
+  // The exit code once it has ended within the time, else nothing (STILL_ACTIVE).
+  DWORD WaitExit(DWORD timeout_ms);
+
+ private:
+  UniqueHandle process_;
+};
+
 }  // namespace bpriv::test
