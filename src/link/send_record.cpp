@@ -22,9 +22,14 @@ Answer SendRecord(HWND window, const wchar_t* text, bool watch) {
 void WaitForAnswer(HWND window, bool watch) {
   // A busy poll, so that the next text goes out the moment the controller
   // answers; the watch is cheap while the controller it found last still runs.
+  // Between polls the processor goes to any thread that is ready to run (it
+  // returns at once when none is): the answer comes from such threads (this
+  // process's main thread, the controller, the window server), and on a small
+  // machine a poll that kept its processor would hold them up.
   for (;;) {
     if (ReadAnswerFlag(window) != kAnswerWaiting) return;
     if (watch && !IsControllerRunning()) return;
+    ::SwitchToThread();
   }
 }
 

@@ -33,13 +33,24 @@ void SuspendedProcess::End() {
   process_.reset();
 }
 
-StartedProcess::StartedProcess(const std::wstring& exe, const std::wstring& command_line) {
+StartedProcess::StartedProcess(const std::wstring& exe, const std::wstring& command_line, bool quiet) {
   std::vector<wchar_t> buffer(command_line.begin(), command_line.end());
   buffer.push_back(L'\0');
   STARTUPINFOW si = {};
   si.cb = sizeof(si);
+  if (quiet) {
+    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+    // A temporary file rather than NUL: under Wine every write to NUL is a
+    // server call, a file write is not.
+    wchar_t folder[MAX_PATH], name[MAX_PATH];
+    if (::GetTempPathW(MAX_PATH, folder) && ::GetTempFileNameW(folder, L"out", 0, name))
+      output_.reset(::CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &sa,
+                                CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = output_.get();
+  }
   PROCESS_INFORMATION pi = {};
-  if (!::CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+  if (!::CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, quiet, 0, nullptr, nullptr, &si, &pi)) return;
   ::CloseHandle(pi.hThread);
   process_.reset(pi.hProcess);
 }

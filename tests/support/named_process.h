@@ -31,7 +31,8 @@ class SuspendedProcess {
 // (and waited for) when dropped if it still runs.
 class StartedProcess {
  public:
-  StartedProcess(const std::wstring& exe, const std::wstring& command_line);
+  // `quiet`: its standard output and error go nowhere.
+  StartedProcess(const std::wstring& exe, const std::wstring& command_line, bool quiet = false);
   ~StartedProcess();
   StartedProcess(const StartedProcess&) = delete;
   StartedProcess& operator=(const StartedProcess&) = delete;
@@ -41,6 +42,7 @@ class StartedProcess {
 
  private:
   UniqueHandle process_;
+  UniqueFile output_;  // quiet: a temporary file that goes when closed
 };
 
 }  // namespace bpriv::test

@@ -19,13 +19,20 @@ bool Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* resu
 }
 
 bool ReadTitle(HWND window, std::wstring* text) {
-  LRESULT length = 0;
-  if (!Send(window, WM_GETTEXTLENGTH, 0, 0, &length)) return false;
-  std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
-  LRESULT got = 0;
-  if (!Send(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), &got)) return false;
-  text->assign(buffer.data(), static_cast<size_t>(got));
-  return true;
+  // One call for the usual record; only a text that fills the buffer costs a
+  // second one to learn its length.
+  std::vector<wchar_t> buffer(1024);
+  for (;;) {
+    LRESULT got = 0;
+    if (!Send(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), &got)) return false;
+    if (static_cast<size_t>(got) + 1 < buffer.size()) {
+      text->assign(buffer.data(), static_cast<size_t>(got));
+      return true;
+    }
+    LRESULT length = 0;
+    if (!Send(window, WM_GETTEXTLENGTH, 0, 0, &length)) return false;
+    buffer.resize(static_cast<size_t>(length) + 2);
+  }
 }
 
 bool Ended(HANDLE agent) { return agent && ::WaitForSingleObject(agent, 0) != WAIT_TIMEOUT; }
