@@ -51,7 +51,7 @@ unsigned __stdcall ListingWorker(void* raw) {
   std::unique_ptr<ListingThreadArgs> args(static_cast<ListingThreadArgs*>(raw));
   const ListingThreadArgs a = *args;
   args.reset();
-  if (a.window && a.listing_number != 0) RunFrame(a.window, a.listing_number, a.epm != 0, a.body);
+  if (a.window && a.listing_number != 0 && a.body) RunFrame(a.window, a.listing_number, a.epm != 0, a.body);
   // Ends the runner's message loop on the main thread.
   (void)::SendMessageW(a.window, WM_DESTROY, 0, 0);
   return 0;
