@@ -170,6 +170,15 @@ TEST_F(HistoryListingEndToEnd, TwoListingsAtOnceKeepToThemselves) {
   EXPECT_EQ(lb, Listing(TreeRecords(NumberIn(lb)), true)) << b.output;
 }
 
+TEST(AgentctlList, RefusesBadOptionsBeforeStartingAnything) {
+  for (const wchar_t* args : {L"list --stop-after 0", L"list --number 12x", L"list --number", L"list --job bookmarks",
+                              L"list --slow -1", L"list --frobnicate"}) {
+    test::ProcessResult r = test::RunAgentctl(args);
+    EXPECT_EQ(r.exit_code, 2u) << test::Narrow(args);
+    EXPECT_EQ(r.output.find("STARTPRIVILEGES"), std::string::npos) << test::Narrow(args);
+  }
+}
+
 TEST(HistoryListingOnWine61, StoreThatAnswersNotImplementedListsNothing) {
   // A fresh prefix reports 6.1: the URL history store, which Wine leaves empty.
   const std::wstring controller = test::CopyAgentctlAs(L"xBSweepRun.exe");

@@ -40,7 +40,7 @@ const wchar_t kUsage[] =
     L"\n"
     L"The agent is BPrivSvc.exe beside agentctl unless --agent names another.\n"
     L"Exit status: 0 when the agent ran, 1 when it could not be started, 2 for a\n"
-    L"usage error.\n";
+    L"usage error, 3 when a listing timed out.\n";
 
 void PrintLine(const std::wstring& text) {
   int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
