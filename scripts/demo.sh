@@ -9,4 +9,25 @@ run() { echo "\$ agentctl $*"; build/win/wine-run build/win/bin/agentctl.exe "$@
 run run /BSWCLEARHISTORY
 run run /BSWLOADHISTORY12a
 run run /BSWCLEARTIF41-2-3
+
+# A history listing, with agentctl as the controller. Wine reports Windows 6.1,
+# whose URL history store it leaves empty; told to report Windows 10 it makes
+# the agent walk the History folder, which gets a few items here first.
+REG='C:\windows\system32\reg.exe'
+wreg() { build/win/wine-run "$REG" "$@" >/dev/null 2>&1; }
+history=$(build/win/wine-run cmd.exe /c 'echo %LOCALAPPDATA%' | tr -d '\r')\\Microsoft\\Windows\\History
+hist_unix=$(WINEPREFIX=$PWD/build/win/wineprefix winepath -u "$history" 2>/dev/null)
+cp build/win/bin/agentctl.exe build/win/bin/demoBSweepRun.exe
+ctl() { echo "\$ demoBSweepRun $*"; build/win/wine-run build/win/bin/demoBSweepRun.exe "$@" | tr -d '\r'; echo; }
+ctl list                                   # Windows 6.1: the store walk
+if [ -n "$hist_unix" ] && [ -z "$(ls -A "$hist_unix" 2>/dev/null)" ]; then
+  mkdir -p "$hist_unix/Today/example.com" "$hist_unix/Last Week"
+  touch "$hist_unix/Today/example.com/Example Domain" "$hist_unix/Today/news.example.org"
+  wreg add 'HKCU\Software\Wine\AppDefaults\BPrivSvc.exe' /v Version /d win10 /f
+  ctl list                                 # Windows 10: the History folder, three levels deep
+  ctl list --stop-after 3                  # the controller stops after the third record
+  wreg delete 'HKCU\Software\Wine\AppDefaults\BPrivSvc.exe' /f
+  rm -rf "$hist_unix/Today" "$hist_unix/Last Week"
+fi
+rm -f build/win/bin/demoBSweepRun.exe
 build/win/wine-run cmd.exe /c exit >/dev/null 2>&1; WINEPREFIX=$PWD/build/win/wineprefix wineserver -k || true

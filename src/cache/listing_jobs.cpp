@@ -7,11 +7,8 @@
 namespace bpriv {
 
 void ListTempFiles(HWND window, int32_t listing_number, bool epm) {
-  if (!ListTempFilesBody(window, listing_number, !epm, WinInetUrlCache(), SendRecord)) {
-    // The frame leaves out the finish text when the flag reads stop; an empty
-    // cache ends the job the same way, with the window closed at once.
-    ::SetWindowLongW(window, GWLP_USERDATA, kAnswerStop);
-  }
+  // No first entry: the job ends after the start text, without the finish text.
+  if (!ListTempFilesBody(window, listing_number, !epm, WinInetUrlCache(), SendRecord)) SkipFinishText();
 }
 
 void ListCookies(HWND window, int32_t listing_number, bool epm) {

@@ -14,11 +14,14 @@ Answer SendRecord(HWND window, const wchar_t* text, bool watch);
 // controller process ("BSweepRun.exe") runs.
 void WaitForAnswer(HWND window, bool watch);
 
-// The answer flag as it stands.
+// The answer flag as it stands, and a write of it (the window's GWL_USERDATA
+// slot, a 32-bit window long shared by the worker and the window procedure).
 LONG ReadAnswerFlag(HWND window);
+void WriteAnswerFlag(HWND window, LONG value);
 
 // True when a process whose file name ends in `exe_name` (A-Z compared without
-// case) runs.
+// case) runs. One full snapshot per call; the waits use the cheaper
+// IsControllerRunning (link/controller_watch.h), which answers the same.
 bool IsProcessRunning(const wchar_t* exe_name);
 
 }  // namespace bpriv

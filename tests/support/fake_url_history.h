@@ -4,15 +4,86 @@
 #include <urlhist.h>
 
 #include <atomic>
+#include <cwchar>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "cache/url_history.h"
 
 namespace bpriv::test {
 
+// One answer of IEnumSTATURL::Next: an entry, or a failure that (stricter
+// than a well-behaved store) leaves the fetched count at 1.
+struct FakeStatUrl {
+  std::optional<std::wstring> url;
+  std::optional<std::wstring> title;
+  FILETIME visited = {};
+  HRESULT result = S_OK;
+};
+
+// Hands out its entries one by one, as CoTaskMemAlloc copies the caller frees.
+class FakeEnumStatUrl : public IEnumSTATURL {
+ public:
+  explicit FakeEnumStatUrl(const std::vector<FakeStatUrl>* entries) : entries_(entries) {}
+  int next_calls = 0;
+  int resets = 0;
+  std::atomic<long> refs{1};
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (riid == IID_IUnknown || riid == IID_IEnumSTATURL) {
+      *out = static_cast<IEnumSTATURL*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+  STDMETHODIMP_(ULONG) Release() override { return --refs; }  // owned by its store
+
+  STDMETHODIMP Next(ULONG count, LPSTATURL out, ULONG* fetched) override {
+    ++next_calls;
+    if (count != 1 || !out || !fetched) return E_INVALIDARG;
+    if (position_ >= entries_->size()) {
+      *fetched = 0;
+      return S_FALSE;
+    }
+    const FakeStatUrl& e = (*entries_)[position_++];
+    *fetched = 1;
+    if (FAILED(e.result)) return e.result;
+    out->pwcsUrl = Copy(e.url);
+    out->pwcsTitle = Copy(e.title);
+    out->ftLastVisited = e.visited;
+    return S_OK;
+  }
+  STDMETHODIMP Skip(ULONG) override { return E_NOTIMPL; }
+  STDMETHODIMP Reset() override {
+    ++resets;
+    position_ = 0;
+    return S_OK;
+  }
+  STDMETHODIMP Clone(IEnumSTATURL**) override { return E_NOTIMPL; }
+  STDMETHODIMP SetFilter(LPCOLESTR, DWORD) override { return E_NOTIMPL; }
+
+ private:
+  static wchar_t* Copy(const std::optional<std::wstring>& s) {
+    if (!s) return nullptr;
+    auto* p = static_cast<wchar_t*>(::CoTaskMemAlloc((s->size() + 1) * sizeof(wchar_t)));
+    if (p) std::wmemcpy(p, s->c_str(), s->size() + 1);
+    return p;
+  }
+  const std::vector<FakeStatUrl>* entries_;
+  size_t position_ = 3;  // a walk that forgets Reset starts in the middle
+};
+
 class FakeUrlHistory : public IUrlHistoryStg2 {
  public:
   int clear_calls = 0;
   HRESULT clear_result = S_OK;
+  HRESULT enum_result = S_OK;
+  std::vector<FakeStatUrl> entries;
+  FakeEnumStatUrl enumerator{&entries};
   std::atomic<long> refs{1};
 
   // IUnknown
@@ -33,7 +104,13 @@ class FakeUrlHistory : public IUrlHistoryStg2 {
   STDMETHODIMP DeleteUrl(LPCOLESTR, DWORD) override { return E_NOTIMPL; }
   STDMETHODIMP QueryUrl(LPCOLESTR, DWORD, LPSTATURL) override { return E_NOTIMPL; }
   STDMETHODIMP BindToObject(LPCOLESTR, REFIID, void**) override { return E_NOTIMPL; }
-  STDMETHODIMP EnumUrls(IEnumSTATURL**) override { return E_NOTIMPL; }
+  STDMETHODIMP EnumUrls(IEnumSTATURL** out) override {
+    *out = nullptr;
+    if (FAILED(enum_result)) return enum_result;
+    enumerator.AddRef();
+    *out = &enumerator;
+    return S_OK;
+  }
   // IUrlHistoryStg2
   STDMETHODIMP AddUrlAndNotify(LPCOLESTR, LPCOLESTR, DWORD, BOOL, IOleCommandTarget*, IUnknown*) override {
     return E_NOTIMPL;

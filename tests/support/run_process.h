@@ -12,6 +12,9 @@ struct ProcessResult {
   std::string output;  // stdout and stderr, as printed
 };
 
+// ASCII text of a wide string, for messages and comparisons with output.
+inline std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+
 // A program beside the test executable (bin/NAME).
 std::wstring BesideTests(const wchar_t* name);
 

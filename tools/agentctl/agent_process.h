@@ -13,6 +13,12 @@ namespace agentctl {
 // (the agent finds its options behind its own file name).
 std::wstring AgentCommandLine(const std::wstring& agent_path, const std::wstring& options);
 
+struct WindowTraits {
+  using Type = HWND;
+  static HWND Invalid() noexcept { return nullptr; }
+  static void Close(HWND h) noexcept { ::DestroyWindow(h); }
+};
+
 struct StartedAgent {
   bpriv::UniqueHandle process;
   DWORD process_id = 0;

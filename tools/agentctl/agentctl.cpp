@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "agent_process.h"
+#include "commands.h"
 #include "seed.h"
 
-namespace {
+namespace agentctl {
 
 const wchar_t kUsage[] =
     L"usage: agentctl COMMAND [OPTIONS]\n"
@@ -20,6 +21,21 @@ const wchar_t kUsage[] =
     L"      behind its quoted path), or with exactly TEXT as its whole command\n"
     L"      line, waits for it, and prints every top-level window class the agent\n"
     L"      showed (\"window CLASS\") and then \"exit CODE\".\n"
+    L"  list [--job history|tif|cookies] [--number N | --attach N] [--epm]\n"
+    L"       [--stop-at-start] [--stop-after N] [--vanish-after N] [--slow MS]\n"
+    L"       [--agent PATH] [--timeout MS]\n"
+    L"      Plays the controller of one listing (history unless --job says\n"
+    L"      otherwise): starts the agent with the listing switch, the number\n"
+    L"      (by default the handle of a hidden window of agentctl's own) and\n"
+    L"      \"/EPM\" when asked; finds the window \"BswPrivilegeDemonWnd<N>\",\n"
+    L"      reads each text when the window says one waits and answers go on,\n"
+    L"      or stop at the start text (--stop-at-start) or at the N-th record\n"
+    L"      (--stop-after). --vanish-after N leaves without answering the N-th\n"
+    L"      record; --slow waits MS before every answer. Prints every text\n"
+    L"      read, one per line (UTF-8), then \"exit CODE\" of the agent.\n"
+    L"      --attach N follows listing N of an agent started by someone else\n"
+    L"      and prints no exit line. Gives up after --timeout MS (60000),\n"
+    L"      ending the agent, with status 3.\n"
     L"  seed [--clear] [ITEM ...]\n"
     L"      Commits sample entries into this user's WinINet cache and writes\n"
     L"      name-list files; prints one line per thing made:\n"
@@ -38,7 +54,15 @@ const wchar_t kUsage[] =
     L"\n"
     L"The agent is BPrivSvc.exe beside agentctl unless --agent names another.\n"
     L"Exit status: 0 when the agent ran, 1 when it could not be started, 2 for a\n"
-    L"usage error.\n";
+    L"usage error, 3 when a listing timed out.\n";
+
+void PrintLine(const std::wstring& text) {
+  int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), size, nullptr, nullptr);
+  std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+  std::fputc('\n', stdout);
+}
 
 int Usage(const wchar_t* problem) {
   if (problem) std::fwprintf(stderr, L"agentctl: %ls\n\n", problem);
@@ -46,7 +70,7 @@ int Usage(const wchar_t* problem) {
   return problem ? 2 : 0;
 }
 
-int Run(const std::vector<std::wstring>& args) {
+int RunCommand(const Args& args) {
   std::wstring agent = agentctl::DefaultAgentPath();
   std::wstring cmdline;
   bool have_cmdline = false;
@@ -86,13 +110,22 @@ int Run(const std::vector<std::wstring>& args) {
   return 0;
 }
 
-}  // namespace
+}  // namespace agentctl
 
 int wmain(int argc, wchar_t** argv) {
-  std::vector<std::wstring> args(argv + std::min(argc, 2), argv + argc);
+  struct Command {
+    const wchar_t* name;
+    int (*run)(const agentctl::Args& args);
+  };
+  static const Command kCommands[] = {
+      {L"run", agentctl::RunCommand},
+      {L"list", agentctl::ListCommand},
+      {L"seed", agentctl::SeedCommand},
+  };
+  agentctl::Args args(argv + std::min(argc, 2), argv + argc);
   std::wstring command = argc >= 2 ? argv[1] : L"";
-  if (command == L"help" || command == L"--help" || command == L"-h") return Usage(nullptr);
-  if (command == L"run") return Run(args);
-  if (command == L"seed") return agentctl::SeedCommand(args);
-  return Usage(command.empty() ? L"no command given" : (L"unknown command: " + command).c_str());
+  if (command == L"help" || command == L"--help" || command == L"-h") return agentctl::Usage(nullptr);
+  for (const Command& c : kCommands)
+    if (command == c.name) return c.run(args);
+  return agentctl::Usage(command.empty() ? L"no command given" : (L"unknown command: " + command).c_str());
 }

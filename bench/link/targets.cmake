@@ -1,0 +1,10 @@
+set(BPRIV_LINK_BENCH_DIR ${CMAKE_SOURCE_DIR}/bench/link)
+add_executable(bare_window WIN32 ${BPRIV_LINK_BENCH_DIR}/bare_window.cpp)
+target_link_options(bare_window PRIVATE -municode)
+
+add_executable(link_bench ${BPRIV_LINK_BENCH_DIR}/link_bench.cpp ${CMAKE_SOURCE_DIR}/tests/support/named_process.cpp
+                          ${CMAKE_SOURCE_DIR}/tests/support/run_process.cpp)
+target_include_directories(link_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_options(link_bench PRIVATE -municode)
+target_link_libraries(link_bench PRIVATE bpriv_win)
+add_dependencies(link_bench bare_window BPrivSvc agentctl)

@@ -1,0 +1,45 @@
+// Test set-up around the history listing under Wine: items in the shell's
+// History folder, and the Windows version Wine reports to the agent.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace bpriv::test {
+
+// Creates folders (paths ending in '\') and empty files below the History
+// folder; removes them again when dropped. ok() is false when the folder
+// held anything beforehand, or a path could not be made.
+class ScopedHistoryTree {
+ public:
+  explicit ScopedHistoryTree(const std::vector<std::wstring>& paths);
+  ~ScopedHistoryTree();
+  ScopedHistoryTree(const ScopedHistoryTree&) = delete;
+  ScopedHistoryTree& operator=(const ScopedHistoryTree&) = delete;
+  bool ok() const { return ok_; }
+  const std::wstring& root() const { return root_; }
+
+ private:
+  std::wstring root_;
+  std::vector<std::wstring> made_;  // in creation order, removed in reverse
+  bool ok_ = false;
+};
+
+// Makes Wine report `version` ("win10", "win7", ...) to programs named
+// `exe_name` (HKCU\Software\Wine\AppDefaults\<exe>\Version); the key goes
+// again when dropped.
+class ScopedWineVersion {
+ public:
+  ScopedWineVersion(const wchar_t* exe_name, const wchar_t* version);
+  ~ScopedWineVersion();
+  ScopedWineVersion(const ScopedWineVersion&) = delete;
+  ScopedWineVersion& operator=(const ScopedWineVersion&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  std::wstring key_;
+  bool ok_ = false;
+};
+
+}  // namespace bpriv::test

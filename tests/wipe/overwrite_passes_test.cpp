@@ -1,0 +1,155 @@
+#include "wipe/overwrite_passes.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "wipe/wipe_algo.h"
+
+namespace bpriv {
+namespace {
+
+struct WriteRecord {
+  int pass;  // rewinds seen before it, minus one
+  uint64_t offset;
+  uint32_t length;
+  uint8_t first;
+  uint32_t chunk;
+};
+
+// Stricter than an unbuffered Windows file: refuses lengths that are not whole
+// sectors. Records each write with the chunk number the algorithm was given.
+class CFakeTarget : public CWipeTarget, public CWipeAlgo {
+ public:
+  CFakeTarget(CWipeAlgo* algo, uint32_t passes = 0) : CWipeAlgo(0, 0), algo_(algo), passes_(passes) {}
+  uint32_t sector = 512;
+  std::vector<WriteRecord> writes;
+  int rewinds = 0, flushes = 0;
+  std::function<uint32_t(size_t index, uint32_t length)> on_write;  // optional
+
+  void Rewind() override { ++rewinds, offset_ = 0; }
+  void Flush() override { ++flushes; }
+  uint32_t Write(const uint8_t* data, uint32_t length) override {
+    if (length % sector != 0) ADD_FAILURE() << "length " << length;
+    const uint32_t written = on_write ? on_write(writes.size(), length) : length;
+    writes.push_back({rewinds - 1, offset_, length, data[0], chunk_});
+    offset_ += written;
+    return written;
+  }
+  const wchar_t* GetKey() const override { return L"recording"; }
+  uint32_t GetPassCount() const override { return passes_ ? passes_ : algo_->GetPassCount(); }
+  int FillPass(uint32_t pass, void* buffer, uint32_t length, uint32_t chunk) override {
+    chunk_ = chunk;
+    return algo_ ? algo_->FillPass(pass, buffer, length, chunk) : 1;
+  }
+  int Run(uint32_t granularity, uint64_t size, ProgressRecord* progress = nullptr) {
+    std::vector<uint8_t> buffer(WipeBufferSize(granularity), 0x77);
+    return OverwritePasses(*this, *this, granularity, size, buffer.data(),
+                           static_cast<uint32_t>(buffer.size()), progress);
+  }
+
+ private:
+  CWipeAlgo* algo_;
+  uint32_t passes_;
+  uint64_t offset_ = 0;
+  uint32_t chunk_ = 0;
+};
+
+TEST(OverwritePasses, GranularityAndBufferSize) {
+  const uint32_t cases[][5] = {  // per sector, per cluster, options -> granularity, buffer
+      {512, 8, 0, 512, 131072},     {512, 8, kWipeWholeClusters, 4096, 131072},
+      {0, 0, 0xFF, 4096, 131072},   {512, 8, 0xEF, 512, 131072},
+      {4096, 64, 0x10, 262144, 262144}, {3000, 1, 0, 3000, 132000},
+      {0x10000, 0x10000, 0x10, 512, 131072}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(WriteGranularity(c[0], c[1], c[2]), c[3]) << c[0] << " " << c[1];
+    EXPECT_EQ(WipeBufferSize(c[3]), c[4]) << c[3];
+  }
+}
+
+TEST(OverwritePasses, ChunksOfEveryPass) {
+  struct Case {
+    uint64_t size;
+    uint32_t granularity;
+    CWipeAlgo* algo;
+    std::vector<uint32_t> lengths;  // of each pass
+  };
+  const Case cases[] = {
+      {100, 512, &g_zeroAlgo, {512}},
+      {100, 4096, &g_zeroAlgo, {4096}},
+      {300000, 512, &g_dod3Algo, {131072, 131072, 37888}},
+      {0, 512, &g_dod7Algo, {}},
+      {3001, 3000, &g_zeroAlgo, {6000}},
+  };
+  for (const Case& c : cases) {
+    CFakeTarget target(c.algo);
+    target.sector = c.granularity;
+    ProgressRecord progress;
+    EXPECT_EQ(target.Run(c.granularity, c.size, &progress), 1) << c.size;
+    const uint32_t passes = c.algo->GetPassCount();
+    EXPECT_EQ(target.rewinds, static_cast<int>(passes));
+    EXPECT_EQ(target.flushes, static_cast<int>(passes));
+    ASSERT_EQ(target.writes.size(), passes * c.lengths.size()) << c.size;
+    uint64_t reported = 0;
+    for (size_t i = 0; i < target.writes.size(); ++i) {
+      const WriteRecord& w = target.writes[i];
+      const size_t k = i % c.lengths.size();
+      EXPECT_EQ(w.pass, static_cast<int>(i / c.lengths.size()));
+      EXPECT_EQ(w.length, c.lengths[k]) << c.size << " write " << i;
+      EXPECT_EQ(w.chunk, k);
+      EXPECT_EQ(w.offset, k == 0 ? 0 : target.writes[i - 1].offset + target.writes[i - 1].length);
+      reported += w.length / passes;
+    }
+    EXPECT_EQ(progress.bytes_done.load(), reported);
+  }
+  CFakeTarget gutmann(&g_gutmannAlgo);  // pass 6 over four chunks
+  EXPECT_EQ(gutmann.Run(512, 4 * 131072), 1);
+  const uint8_t pass6[] = {0x92, 0x49, 0x24, 0x92};
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(gutmann.writes[6 * 4 + k].first, pass6[k]) << k;
+}
+
+TEST(OverwritePasses, StopAndFailedWrites) {
+  struct Case {
+    const char* what;
+    int stop_at;  // write that sets the stop flag; 0 = before the call, -1 never
+    int fail_at;  // write that writes nothing, -1 never
+    size_t writes;
+    int flushes;
+    int result;
+  };
+  // 300000 bytes: three passes of three chunks.
+  const Case cases[] = {
+      {"stop before the call", 0, -1, 0, 1, 0},
+      {"stop in the second chunk", 2, -1, 2, 1, 0},
+      {"failed write ends its pass only", -1, 1, 8, 3, 0},
+      {"failed last write", -1, 8, 9, 3, 0},
+      {"all written", -1, -1, 9, 3, 1},
+  };
+  for (const Case& c : cases) {
+    CFakeTarget target(&g_dod3Algo);
+    ProgressRecord progress;
+    progress.stop_flag = c.stop_at == 0;
+    target.on_write = [&](size_t index, uint32_t length) {
+      if (static_cast<int>(index) + 1 == c.stop_at) progress.stop_flag = 1;
+      return static_cast<int>(index) == c.fail_at ? 0u : length;
+    };
+    EXPECT_EQ(target.Run(512, 300000, &progress), c.result) << c.what;
+    EXPECT_EQ(target.writes.size(), c.writes) << c.what;
+    EXPECT_EQ(target.flushes, c.flushes) << c.what;
+  }
+}
+
+TEST(OverwritePasses, FourGibibytesAreCoveredEveryPass) {
+  for (uint64_t size : {4294967296ull, 4294967296ull + 100}) {
+    CFakeTarget target(nullptr, 2);  // fills nothing: only the counting matters
+    EXPECT_EQ(target.Run(512, size), 1);
+    uint64_t per_pass[2] = {0, 0};
+    for (const WriteRecord& w : target.writes) per_pass[w.pass] += w.length;
+    EXPECT_EQ(per_pass[0], (size + 511) / 512 * 512);
+    EXPECT_EQ(per_pass[1], per_pass[0]);
+  }
+}
+
+}  // namespace
+}  // namespace bpriv

@@ -1,0 +1,91 @@
+// Real files for the Windows-side tests: a fresh folder per test, removed with
+// everything in it afterwards; and a thread started as the program starts its own.
+#pragma once
+
+#include <windows.h>
+#include <process.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace bpriv {
+
+inline std::vector<std::wstring> ListFolder(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  const HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &data);
+  for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data)) {
+    if (std::wstring(data.cFileName) != L"." && std::wstring(data.cFileName) != L"..") names.push_back(data.cFileName);
+  }
+  if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+  return names;
+}
+
+inline void RemoveTree(const std::wstring& folder) {
+  for (const std::wstring& name : ListFolder(folder)) {
+    const std::wstring path = folder + name;
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!::DeleteFileW(path.c_str())) RemoveTree(path + L"\\");
+  }
+  ::RemoveDirectoryW(folder.c_str());
+}
+
+class CTempFolder {
+ public:
+  CTempFolder() {
+    static int made = 0;
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    path_ = temp + (L"bpw" + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(++made) + L"\\");
+    ::CreateDirectoryW(path_.c_str(), nullptr);
+  }
+  ~CTempFolder() { RemoveTree(path_); }
+  const std::wstring& path() const { return path_; }
+  std::wstring operator/(const std::wstring& name) const { return path_ + name; }
+
+ private:
+  std::wstring path_;
+};
+
+inline bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  const bool ok = file != INVALID_HANDLE_VALUE &&
+                  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+inline std::vector<uint8_t> ReadBytes(const std::wstring& path) {
+  std::vector<uint8_t> bytes(1 << 20);
+  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD got = 0;
+  if (file == INVALID_HANDLE_VALUE || !::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) got = 0;
+  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+  bytes.resize(got);
+  return bytes;
+}
+
+// Runs `body` on its own thread and waits for it when destroyed.
+class CTestThread {
+ public:
+  explicit CTestThread(std::function<void()> body) : body_(std::move(body)) {
+    thread_ = reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, &Entry, this, 0, nullptr));
+  }
+  ~CTestThread() {
+    ::WaitForSingleObject(thread_, INFINITE);
+    ::CloseHandle(thread_);
+  }
+
+ private:
+  static unsigned __stdcall Entry(void* self) {
+    static_cast<CTestThread*>(self)->body_();
+    return 0;
+  }
+  std::function<void()> body_;
+  HANDLE thread_;
+};
+
+}  // namespace bpriv
