@@ -1,6 +1,7 @@
 #include "cache/list_cookies.h"
 
 #include <string>
+#include <utility>
 
 #include "base/unique.h"
 #include "cache/cookie_export.h"
@@ -25,33 +26,67 @@ std::wstring CookieExportPath(int32_t listing_number, bool epm) {
   return JoinFitting(folder, L"\\" + std::to_wstring(listing_number) + L"Cookies");
 }
 
+namespace {
+
+// One cookie ready to go out: its record and its block of the export file.
+struct PreparedCookie {
+  std::u16string record;
+  std::string block;
+};
+
+// Reads the current entry into `out`; false when its record would be too long
+// (the cookie is then left out of both).
+bool Prepare(const INTERNET_CACHE_ENTRY_INFOW& entry, int32_t listing_number, bool exporting, PreparedCookie* out) {
+  const std::u16string_view name = CookieNameOf(U16(entry.lpszSourceUrlName));
+  std::optional<std::u16string> text =
+      FormatFileRecord(listing_number, U16(entry.lpszLocalFileName), name, kCookieRecordMaxUnits);
+  if (!text) return false;
+  out->record = std::move(*text);
+  out->block.clear();
+  if (exporting) {
+    std::wstring expire, last_access;
+    FormatFileTime(entry.ExpireTime, &expire);
+    FormatFileTime(entry.LastAccessTime, &last_access);
+    AppendCookieExportBlock(name, U16(entry.lpszLocalFileName), U16(expire), U16(last_access), &out->block);
+  }
+  return true;
+}
+
+// The next cookie whose record fits, or false at the end of the container.
+bool ReadNext(CUrlCacheEnumerator& cookies, bool first, int32_t listing_number, bool exporting, PreparedCookie* out) {
+  for (auto* entry = first ? cookies.FindFirstCookie() : cookies.FindNext(); entry; entry = cookies.FindNext())
+    if (Prepare(*entry, listing_number, exporting, out)) return true;
+  return false;
+}
+
+}  // namespace
+
 void ListCookiesBody(HWND window, int32_t listing_number, bool watch, const std::wstring& export_path,
-                     UrlCacheApi& cache, SendRecordFn send) {
+                     UrlCacheApi& cache, const RecordChannel& channel) {
   // Created new by every run: an older file of the same number stays as it is
   // and this run goes without export.
   UniqueFile file;
   if (!export_path.empty())
     file.reset(::CreateFileW(export_path.c_str(), FILE_WRITE_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              CREATE_NEW, 0, nullptr));
+  const bool exporting = static_cast<bool>(file);
 
   CUrlCacheEnumerator cookies(cache);
-  std::wstring expire, last_access;
-  std::string block;
-  for (auto* entry = cookies.FindFirstCookie(); entry; entry = cookies.FindNext()) {
-    const std::u16string_view name = CookieNameOf(U16(entry->lpszSourceUrlName));
-    const std::optional<std::u16string> text =
-        FormatFileRecord(listing_number, U16(entry->lpszLocalFileName), name, kCookieRecordMaxUnits);
-    if (!text) continue;  // too long for the record: left out of the file too
-    if (file) {
-      FormatFileTime(entry->ExpireTime, &expire);
-      FormatFileTime(entry->LastAccessTime, &last_access);
-      block.clear();
-      AppendCookieExportBlock(name, U16(entry->lpszLocalFileName), U16(expire), U16(last_access), &block);
+  PreparedCookie current, next;
+  bool have = ReadNext(cookies, true, listing_number, exporting, &current);
+  while (have) {
+    if (exporting) {
       DWORD written = 0;  // a failed write leaves the block short; the listing goes on
-      (void)::WriteFile(file.get(), block.data(), static_cast<DWORD>(block.size()), &written, nullptr);
+      (void)::WriteFile(file.get(), current.block.data(), static_cast<DWORD>(current.block.size()), &written,
+                        nullptr);
     }
     // The block is in the file before its record reaches the controller.
-    if (send(window, reinterpret_cast<const wchar_t*>(text->c_str()), watch) == Answer::kStop) break;
+    channel.post(window, reinterpret_cast<const wchar_t*>(current.record.c_str()));
+    // The next cookie is read from the cache while the controller reads this
+    // record; its block is written only once the controller has said go on.
+    have = ReadNext(cookies, false, listing_number, exporting, &next);
+    if (channel.await(window, watch) == Answer::kStop) break;
+    std::swap(current, next);
   }
   // The file closes here, before the frame sets the finish text.
 }

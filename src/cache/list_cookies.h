@@ -14,9 +14,18 @@ namespace bpriv {
 // The export file's path for this run, or empty when there is none.
 std::wstring CookieExportPath(int32_t listing_number, bool epm);
 
+// The record exchange in its two halves, so that the body can read the next
+// cookie while the controller reads the current record: `post` puts the text
+// into the title and clears the answer flag (unless it says stop), `await`
+// waits for the answer and returns it.
+struct RecordChannel {
+  void (*post)(HWND window, const wchar_t* text);
+  Answer (*await)(HWND window, bool watch);
+};
+
 // The body proper; `export_path` empty: no export file.
 void ListCookiesBody(HWND window, int32_t listing_number, bool watch, const std::wstring& export_path,
-                     UrlCacheApi& cache, SendRecordFn send);
+                     UrlCacheApi& cache, const RecordChannel& channel);
 
 // The listing job body run by the listing frame for "/BSWLOADCOOKIES".
 void ListCookies(HWND window, int32_t listing_number, bool epm);

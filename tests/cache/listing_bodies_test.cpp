@@ -24,6 +24,10 @@ Answer Record(HWND, const wchar_t* text, bool) {
   return g_records.size() == g_stop_after ? Answer::kStop : Answer::kGoOn;
 }
 
+void Post(HWND, const wchar_t* text) { g_records.push_back(text); }
+Answer Await(HWND, bool) { return g_records.size() == g_stop_after ? Answer::kStop : Answer::kGoOn; }
+const RecordChannel kRecorder{Post, Await};
+
 void Reset(size_t stop_after = 0) {
   g_records.clear();
   g_stop_after = stop_after;
@@ -121,7 +125,7 @@ TEST(ListCookiesBody, RecordsAndExportBlocksAgree) {
 
   const std::wstring path = TempExportPath();
   Reset();
-  ListCookiesBody(nullptr, 55, true, path, cache, Record);
+  ListCookiesBody(nullptr, 55, true, path, cache, kRecorder);
 
   std::wstring noon_text, zero_text;
   FormatFileTime(noon, &noon_text);
@@ -142,7 +146,7 @@ TEST(ListCookiesBody, RecordsAndExportBlocksAgree) {
   EXPECT_EQ(ReadAll(path), want);
 
   Reset(1);  // same number again: the old file stays, the records do not
-  ListCookiesBody(nullptr, 55, true, path, cache, Record);
+  ListCookiesBody(nullptr, 55, true, path, cache, kRecorder);
   EXPECT_EQ(g_records, std::vector<std::wstring>{records[0]});
   EXPECT_EQ(ReadAll(path), want);
   ::DeleteFileW(path.c_str());
