@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../../tools/agentctl/seed.h"
+#include "cache/cache_subject.h"
 #include "cache/cookie_export.h"
 #include "cache/format_file_time.h"
 #include "cache/url_cache_enumerator.h"
@@ -66,7 +67,9 @@ class CacheListingEndToEnd : public ::testing::Test {
     ASSERT_FALSE(controller_.empty());
     ASSERT_FALSE(IsProcessRunning(L"BSweepRun.exe")) << "a controller from another test still runs";
   }
-  void TearDown() override { agentctl::ClearUrlCache(); }
+  void TearDown() override {
+    test::ResetRealCache();
+  }
   Lines List(const std::wstring& args) {
     test::ProcessResult r = test::RunProcess(controller_, L"\"" + controller_ + L"\" list " + args, 60000);
     return SplitLines(r.output);

@@ -1,6 +1,7 @@
 #include "cache/cache_subject.h"
 
 #include "cache/fake_url_cache.h"
+#include "support/run_process.h"
 #include "../../tools/agentctl/seed.h"  // the same samples agentctl seeds
 
 namespace bpriv::test {
@@ -40,8 +41,8 @@ class FakeSubject final : public CacheSubject {
 
 class WinInetSubject final : public CacheSubject {
  public:
-  WinInetSubject() { agentctl::ClearUrlCache(); }
-  ~WinInetSubject() override { agentctl::ClearUrlCache(); }
+  WinInetSubject() { ResetRealCache(); }
+  ~WinInetSubject() override { ResetRealCache(); }
   UrlCacheApi& api() override { return WinInetUrlCache(); }
   bool AddCookie(const std::wstring& name, FILETIME expire) override {
     agentctl::SeededEntry made;
@@ -58,6 +59,15 @@ class WinInetSubject final : public CacheSubject {
 };
 
 }  // namespace
+
+void ResetRealCache() {
+  (void)RunAgentctl(L"seed --clear");
+  wchar_t local[MAX_PATH] = {};
+  if (!::GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH)) return;
+  const std::wstring folder = std::wstring(local) + L"\\Microsoft\\Windows\\History\\History.IE5";
+  ::DeleteFileW((folder + L"\\index.dat").c_str());
+  ::RemoveDirectoryW(folder.c_str());  // only when nothing else is in it
+}
 
 std::unique_ptr<CacheSubject> MakeSubject(SubjectKind kind) {
   switch (kind) {

@@ -18,6 +18,13 @@ class CacheSubject {
   virtual bool AddWithoutFile(const std::wstring& url) = 0;
 };
 
+// Empties the real cache of the test user. Walking every container makes Wine
+// create the history container's files in the shell's History folder
+// ("History.IE5\index.dat"), which other tests need empty, and a process
+// that has walked them keeps them open: the walk runs in an agentctl process
+// and the files are removed once it has ended.
+void ResetRealCache();
+
 enum class SubjectKind { kFakeWindows, kFakeWine, kWinInet };
 std::unique_ptr<CacheSubject> MakeSubject(SubjectKind kind);
 const char* NameOf(SubjectKind kind);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../../tools/agentctl/seed.h"
+#include "cache/cache_subject.h"
 #include "cache/fake_url_cache.h"
 #include "clean/fav_name_list.h"
 #include "support/run_process.h"
@@ -116,6 +117,7 @@ TEST(GetFavListEndToEnd, ResolvesFavouritesWithAndWithoutEpm) {
                                                       L"three@fav.example/"}).size())
         << "the input stays";
   }
+  test::ResetRealCache();
 }
 
 TEST(GetFavListEndToEnd, NoFavouriteCachedLeavesTheOldOutput) {
@@ -126,7 +128,7 @@ TEST(GetFavListEndToEnd, NoFavouriteCachedLeavesTheOldOutput) {
   test::ProcessResult r = test::RunAgentctl(L"run /BSWGETFAVLIST");
   EXPECT_EQ(r.output, "exit 0\r\n");
   EXPECT_EQ(ReadBytes(folder + L"\\CFL458391"), NameListBytes({L"old"}));
-  agentctl::ClearUrlCache();
+  test::ResetRealCache();
 }
 
 }  // namespace
