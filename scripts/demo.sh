@@ -50,4 +50,4 @@ rm -f build/win/bin/demoBSweepRun.exe
 build/win/wine-run cmd.exe /c exit >/dev/null 2>&1; WINEPREFIX=$PWD/build/win/wineprefix wineserver -k || true
 # Walking the cache makes Wine create the history container's files in the
 # History folder; the history tests expect that folder empty.
-[ -n "${hist_unix:-}" ] && rm -rf "$hist_unix/History.IE5"
+if [ -n "${hist_unix:-}" ]; then rm -rf "$hist_unix/History.IE5"; fi
