@@ -29,5 +29,25 @@ if [ -n "$hist_unix" ] && [ -z "$(ls -A "$hist_unix" 2>/dev/null)" ]; then
   wreg delete 'HKCU\Software\Wine\AppDefaults\BPrivSvc.exe' /f
   rm -rf "$hist_unix/Today" "$hist_unix/Last Week"
 fi
+
+# The URL cache: agentctl seeds temporary files and cookies, the controller lists
+# them, the cookie export file is shown, and a favourite list is resolved.
+run seed --clear --tif http://www.example.com/index.html 1200 --tif http://www.example.com/logo.png 48000 \
+    --nofile http://www.example.com/redirect --cookie user@example.com/ --cookie user@news.example.org/ \
+    --names CFL458392 "user@news.example.org/,user@nowhere.example/,user@example.com/"
+ctl list --job tif --number 4711
+data=$(build/win/wine-run cmd.exe /c 'echo %USERPROFILE%' | tr -d '\r')\\AppData\\LocalLow\\Brightsweep
+data_unix=$(WINEPREFIX=$PWD/build/win/wineprefix winepath -u "$data" 2>/dev/null)
+rm -f "$data_unix/4711Cookies" "$data_unix/CFL458391"
+ctl list --job cookies --number 4711
+echo "\$ cat 4711Cookies   (UTF-16LE)"; iconv -f UTF-16LE -t UTF-8 "$data_unix/4711Cookies" | tr -d '\r'; echo
+run run /BSWGETFAVLIST
+echo "\$ cat CFL458391   (UTF-16LE; the favourite that is not cached is left out)"
+iconv -f UTF-16LE -t UTF-8 "$data_unix/CFL458391" | tr -d '\r'; echo
+run seed --clear
+rm -f "$data_unix/4711Cookies" "$data_unix/CFL458391" "$data_unix/CFL458392"
 rm -f build/win/bin/demoBSweepRun.exe
 build/win/wine-run cmd.exe /c exit >/dev/null 2>&1; WINEPREFIX=$PWD/build/win/wineprefix wineserver -k || true
+# Walking the cache makes Wine create the history container's files in the
+# History folder; the history tests expect that folder empty.
+if [ -n "${hist_unix:-}" ]; then rm -rf "$hist_unix/History.IE5"; fi

@@ -1,7 +1,10 @@
 #include "app/jobs.h"
 
 #include "cache/history_listing.h"
+#include "cache/list_cookies.h"
+#include "cache/list_temp_files.h"
 #include "clean/clear_history.h"
+#include "clean/fav_list.h"
 #include "link/listing_window.h"
 #include "wipe/algo_registry.h"
 
@@ -12,7 +15,10 @@ const JobTable& AgentJobs() {
     JobTable t;
     t.run_listing = RunListingWindow;
     t.list_history = ListHistory;
+    t.list_temp_files = ListTempFiles;
+    t.list_cookies = ListCookies;
     t.clear_history = [] { return ClearUrlHistory(); };
+    t.get_fav_list = [](bool epm) { return GetFavList(epm); };
     t.init_wipe_algos = InitWipeAlgos;
     return t;
   }();

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <tlhelp32.h>
+#include <wininet.h>
 #include <utility>
 
 namespace bpriv {
@@ -54,10 +55,17 @@ struct FindFileTraits {
   static void Close(HANDLE h) noexcept { ::FindClose(h); }
 };
 
+struct CacheFindTraits {  // FindFirstUrlCacheEntryW: NULL
+  using Type = HANDLE;
+  static HANDLE Invalid() noexcept { return nullptr; }
+  static void Close(HANDLE h) noexcept { ::FindCloseUrlCache(h); }
+};
+
 using UniqueFile = Unique<FileTraits>;
 using UniqueHandle = Unique<HandleTraits>;
 using UniqueRegKey = Unique<RegKeyTraits>;
 using UniqueFindFile = Unique<FindFileTraits>;
+using UniqueCacheFind = Unique<CacheFindTraits>;
 
 // Memory from CoTaskMemAlloc (shell and history strings, item id lists).
 struct CoTaskMemFreer {

@@ -8,6 +8,7 @@
 
 #include "agent_process.h"
 #include "commands.h"
+#include "seed.h"
 
 namespace agentctl {
 
@@ -35,6 +36,19 @@ const wchar_t kUsage[] =
     L"      --attach N follows listing N of an agent started by someone else\n"
     L"      and prints no exit line. Gives up after --timeout MS (60000),\n"
     L"      ending the agent, with status 3.\n"
+    L"  seed [--clear] [ITEM ...]\n"
+    L"      Commits sample entries into this user's WinINet cache and writes\n"
+    L"      name-list files; prints one line per thing made:\n"
+    L"        --clear                  first delete every cache entry (all containers)\n"
+    L"        --tif URL BYTES          a temporary file:      tif URL \"FILE\"\n"
+    L"        --nofile KEY             an entry without file: nofile KEY\n"
+    L"        --history KEY            a history entry:       history KEY\n"
+    L"        --cookie NAME [EXPIRE]   the cookie Cookie:NAME: cookie NAME \"FILE\"\n"
+    L"                                 (EXPIRE: FILETIME as a decimal number, - for a year ahead)\n"
+    L"        --cookies N PREFIX       N cookies PREFIX0@bench.example/ ... (count only)\n"
+    L"        --names FILE NAME,...    a name list; FILE without a folder lies in\n"
+    L"                                 the product data folder (--epm-names: the\n"
+    L"                                 EPM one); an empty NAME is an empty line\n"
     L"  help\n"
     L"      Prints this text.\n"
     L"\n"
@@ -106,6 +120,7 @@ int wmain(int argc, wchar_t** argv) {
   static const Command kCommands[] = {
       {L"run", agentctl::RunCommand},
       {L"list", agentctl::ListCommand},
+      {L"seed", agentctl::SeedCommand},
   };
   agentctl::Args args(argv + std::min(argc, 2), argv + argc);
   std::wstring command = argc >= 2 ? argv[1] : L"";

@@ -1,0 +1,14 @@
+// Cache times as the cookie export shows them.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace bpriv {
+
+// The UTC time as local time, "%m/%d/%Y %I:%M:%S %p" (07/04/2013 03:05:09 PM),
+// with the current time-zone bias. Empty when the time cannot be shown (outside
+// the years 100 to 9999). Returns the length of the text.
+size_t FormatFileTime(const FILETIME& time, std::wstring* text);
+
+}  // namespace bpriv

@@ -1,0 +1,34 @@
+// The two cache listings as the listing frame runs them: the real cache, the
+// real record exchange, the watch on the controller unless "/EPM".
+#include "cache/list_cookies.h"
+#include "cache/list_temp_files.h"
+#include "link/listing_window.h"
+
+namespace bpriv {
+
+void ListTempFiles(HWND window, int32_t listing_number, bool epm) {
+  // No first entry: the job ends after the start text, without the finish text.
+  if (!ListTempFilesBody(window, listing_number, !epm, WinInetUrlCache(), SendRecord)) SkipFinishText();
+}
+
+namespace {
+
+// SendRecord's steps, split where the cookie listing does its reading.
+void PostRecord(HWND window, const wchar_t* text) {
+  (void)::SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  if (ReadAnswerFlag(window) != kAnswerStop) WriteAnswerFlag(window, kAnswerWaiting);
+}
+
+Answer AwaitAnswer(HWND window, bool watch) {
+  WaitForAnswer(window, watch);
+  return ReadAnswerFlag(window) == kAnswerStop ? Answer::kStop : Answer::kGoOn;
+}
+
+}  // namespace
+
+void ListCookies(HWND window, int32_t listing_number, bool epm) {
+  ListCookiesBody(window, listing_number, !epm, CookieExportPath(listing_number, epm), WinInetUrlCache(),
+                  RecordChannel{PostRecord, AwaitAnswer});
+}
+
+}  // namespace bpriv
