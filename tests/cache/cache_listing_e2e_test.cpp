@@ -23,17 +23,8 @@
 namespace bpriv {
 namespace {
 
-using Lines = std::vector<std::string>;
-
-Lines SplitLines(const std::string& output) {
-  Lines lines;
-  std::istringstream in(output);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
+using test::Lines;
+using test::SplitLines;
 
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }  // ASCII samples
 

@@ -16,17 +16,8 @@
 namespace bpriv {
 namespace {
 
-using Lines = std::vector<std::string>;
-
-Lines SplitLines(const std::string& output) {
-  Lines lines;
-  std::istringstream in(output);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
+using test::Lines;
+using test::SplitLines;
 
 // Three levels of items below the History folder, and one more that must not
 // be entered. Wine lists each folder's items sorted without case.

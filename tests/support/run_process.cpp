@@ -1,10 +1,21 @@
 #include "support/run_process.h"
 
+#include <sstream>
 #include <vector>
 
 #include "base/unique.h"
 
 namespace bpriv::test {
+
+Lines SplitLines(const std::string& output) {
+  Lines lines;
+  std::istringstream in(output);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
 
 std::wstring BesideTests(const wchar_t* name) {
   wchar_t self[MAX_PATH] = {};

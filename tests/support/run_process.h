@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace bpriv::test {
 
@@ -14,6 +15,11 @@ struct ProcessResult {
 
 // ASCII text of a wide string, for messages and comparisons with output.
 inline std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+
+using Lines = std::vector<std::string>;
+
+// Output split into lines, without their CR LF.
+Lines SplitLines(const std::string& output);
 
 // A program beside the test executable (bin/NAME).
 std::wstring BesideTests(const wchar_t* name);
