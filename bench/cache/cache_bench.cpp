@@ -22,6 +22,7 @@
 #include "link/listing_window.h"
 #include "link/send_record.h"
 #include "seed.h"
+#include "support/run_process.h"
 
 namespace {
 
@@ -40,42 +41,13 @@ std::wstring Beside(const wchar_t* name) {
 
 // Runs a command line to its end; returns the number of output lines that
 // start with "PRIVILEGE 00" and the seconds it took.
-int RunCounting(const std::wstring& command_line, double* seconds) {
-  SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
-  HANDLE read_raw = nullptr, write_raw = nullptr;
-  if (!::CreatePipe(&read_raw, &write_raw, &sa, 0)) return -1;
-  bpriv::UniqueHandle read_end(read_raw), write_end(write_raw);
-  ::SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW si = {};
-  si.cb = sizeof(si);
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = write_end.get();
-  si.hStdError = write_end.get();
-  PROCESS_INFORMATION pi = {};
-  std::vector<wchar_t> line(command_line.begin(), command_line.end());
-  line.push_back(0);
+int RunCounting(const std::wstring& exe, const std::wstring& command_line, double* seconds) {
   const double start = Now();
-  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return -1;
-  bpriv::UniqueHandle process(pi.hProcess), thread(pi.hThread);
-  write_end.reset();  // the read ends when the child does
-  // Drained while waiting for the child, not to the pipe's end: Wine's own
-  // background processes may inherit the write end and keep it open.
-  std::string out;
-  auto drain = [&] {
-    char buffer[65536];
-    DWORD avail = 0, got = 0;
-    while (::PeekNamedPipe(read_end.get(), nullptr, 0, nullptr, &avail, nullptr) && avail > 0 &&
-           ::ReadFile(read_end.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0)
-      out.append(buffer, got);
-  };
-  for (;;) {
-    const DWORD wait = ::WaitForSingleObject(process.get(), 5);
-    drain();
-    if (wait != WAIT_TIMEOUT) break;
-  }
+  bpriv::test::ProcessResult r = bpriv::test::RunProcess(exe, command_line, 600000);
   *seconds = Now() - start;
+  if (!r.started) return -1;
   int records = 0;
-  for (size_t pos = 0; (pos = out.find("PRIVILEGE 00", pos)) != std::string::npos; ++pos) ++records;
+  for (size_t pos = 0; (pos = r.output.find("PRIVILEGE 00", pos)) != std::string::npos; ++pos) ++records;
   return records;
 }
 
@@ -134,9 +106,9 @@ void BenchCookieListing(int cookies) {
   for (int number : {91001, 91002}) ::DeleteFileW((data + L"\\" + std::to_wstring(number) + L"Cookies").c_str());
 
   double listing_s = 0, bare_s = 0;
-  const int listed = RunCounting(L"\"" + controller + L"\" list --job cookies --number 91001 --timeout 600000", &listing_s);
+  const int listed = RunCounting(controller, L"\"" + controller + L"\" list --job cookies --number 91001 --timeout 600000", &listing_s);
   ::SetEnvironmentVariableW(L"BPRIV_BARE_RECORDS", std::to_wstring(cookies).c_str());
-  const int bare = RunCounting(L"\"" + controller + L"\" list --job cookies --number 91002 --timeout 600000 --agent \"" +
+  const int bare = RunCounting(controller, L"\"" + controller + L"\" list --job cookies --number 91002 --timeout 600000 --agent \"" +
                                    Beside(L"cache_bench.exe") + L"\"",
                                &bare_s);
   const double listing_rate = listed / listing_s, bare_rate = bare / bare_s;
