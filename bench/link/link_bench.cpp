@@ -7,7 +7,8 @@
 //     agentctl as the controller in its own process, answering at once;
 //  3. start-up: from process start until the controller reads
 //     "STARTPRIVILEGES", the agent against a program that only creates a
-//     hidden window.
+//     hidden window, and against one that first makes the start-up calls the
+//     agent must make (COM, common controls).
 #include <windows.h>
 
 #include <algorithm>
@@ -154,7 +155,8 @@ int wmain() {
 
   const std::wstring agent = BesideTests(L"BPrivSvc.exe");
   const std::wstring bare_exe = BesideTests(L"bare_window.exe");
-  std::vector<double> agent_times, bare_times;
+  const std::wstring calls_exe = BesideTests(L"bare_window_calls.exe");
+  std::vector<double> agent_times, bare_times, calls_times;
   for (int i = 0; i < kStartRuns; ++i) {
     // "/EPM": the agent waits at its start text with no controller process.
     const std::wstring n = std::to_wstring(70000 + i);
@@ -162,10 +164,15 @@ int wmain() {
                                       L"BswPrivilegeDemonWnd" + n, bpriv::WM_PRIV_STOP));
     const std::wstring cls = L"BareStartWnd" + n;
     bare_times.push_back(TimeToTitle(bare_exe, L"\"" + bare_exe + L"\" " + cls, cls, WM_CLOSE));
+    const std::wstring calls_cls = L"BareCallsStartWnd" + n;
+    calls_times.push_back(TimeToTitle(calls_exe, L"\"" + calls_exe + L"\" " + calls_cls, calls_cls, WM_CLOSE));
   }
-  const double agent_start = Median(agent_times), bare_start = Median(bare_times);
-  std::printf("start-up to \"STARTPRIVILEGES\", median: agent %.1f ms, bare hidden window %.1f ms\n",
-              agent_start * 1e3, bare_start * 1e3);
-  std::printf("agent start-up / bare start-up:      %8.2f   (goal <= 1.2)\n", agent_start / bare_start);
-  return bare > 0 && record > 0 && agent_start > 0 && bare_start > 0 ? 0 : 1;
+  const double agent_start = Median(agent_times), bare_start = Median(bare_times),
+               calls_start = Median(calls_times);
+  std::printf("start-up to \"STARTPRIVILEGES\", median: agent %.1f ms, bare hidden window %.1f ms,\n"
+              "  bare hidden window after CoInitialize + InitCommonControlsEx %.1f ms\n",
+              agent_start * 1e3, bare_start * 1e3, calls_start * 1e3);
+  std::printf("agent start-up / bare start-up:      %8.2f\n", agent_start / bare_start);
+  std::printf("agent start-up / bare with the calls: %7.2f   (goal <= 1.1)\n", agent_start / calls_start);
+  return bare > 0 && record > 0 && agent_start > 0 && bare_start > 0 && calls_start > 0 ? 0 : 1;
 }
