@@ -31,7 +31,7 @@ using bpriv::test::StartedProcess;
 
 constexpr int kRecords = 10000;
 constexpr int kRoundTrips = 5000;
-constexpr int kStartRuns = 11;
+constexpr int kStartRuns = 21;
 
 double Now() {
   static LARGE_INTEGER frequency = [] {
@@ -169,10 +169,17 @@ int wmain() {
   }
   const double agent_start = Median(agent_times), bare_start = Median(bare_times),
                calls_start = Median(calls_times);
+  // Ratios taken run by run: the three start one after the other, so a busy
+  // moment of the machine weighs on all three of a run alike.
+  std::vector<double> to_bare, to_calls;
+  for (int i = 0; i < kStartRuns; ++i) {
+    to_bare.push_back(agent_times[i] / bare_times[i]);
+    to_calls.push_back(agent_times[i] / calls_times[i]);
+  }
   std::printf("start-up to \"STARTPRIVILEGES\", median: agent %.1f ms, bare hidden window %.1f ms,\n"
               "  bare hidden window after CoInitialize + InitCommonControlsEx %.1f ms\n",
               agent_start * 1e3, bare_start * 1e3, calls_start * 1e3);
-  std::printf("agent start-up / bare start-up:      %8.2f\n", agent_start / bare_start);
-  std::printf("agent start-up / bare with the calls: %7.2f   (goal <= 1.1)\n", agent_start / calls_start);
+  std::printf("agent start-up / bare start-up, median of runs:      %5.2f\n", Median(to_bare));
+  std::printf("agent start-up / bare with the calls, median of runs: %5.2f   (goal <= 1.1)\n", Median(to_calls));
   return bare > 0 && record > 0 && agent_start > 0 && bare_start > 0 && calls_start > 0 ? 0 : 1;
 }
