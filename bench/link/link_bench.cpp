@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cache/history_listing.h"
@@ -126,6 +127,35 @@ double ListingRecordTime() {
   return g_walk_seconds < 0 ? -1 : g_walk_seconds / kRecords;
 }
 
+double ProcessCpuSeconds() {
+  FILETIME created, ended, kernel, user;
+  ::GetProcessTimes(::GetCurrentProcess(), &created, &ended, &kernel, &user);
+  auto seconds = [](const FILETIME& t) {
+    return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) * 1e-7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
+// A wait that no answer ends ("/EPM", nobody answers the start text): the
+// processor time the waiting listing takes per second once it is past its
+// busy phase.
+double UnansweredWaitLoad() {
+  HWND own = ::CreateWindowExW(0, L"STATIC", L"idle", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  const int32_t number = static_cast<int32_t>(reinterpret_cast<intptr_t>(own));
+  std::thread runner([number] {
+    bpriv::RunListingWindow(::GetModuleHandleW(nullptr), number, true, [](HWND, int32_t, bool) {});
+  });
+  HWND w = WaitForWindow(L"BswPrivilegeDemonWnd" + std::to_wstring(number), 20);
+  ::Sleep(200);
+  const double start = ProcessCpuSeconds(), wall = Now();
+  ::Sleep(2000);
+  const double load = (ProcessCpuSeconds() - start) / (Now() - wall);
+  if (w) ::SendMessageW(w, bpriv::WM_PRIV_STOP, 0, 0);
+  runner.join();
+  ::DestroyWindow(own);
+  return w ? load : -1;
+}
+
 // One poll of the watch: a full snapshot per poll against the kept handle.
 void WatchPollCosts(double* snapshot, double* kept) {
   const std::wstring controller = BesideTests(L"benchBSweepRun.exe");
@@ -148,6 +178,7 @@ int wmain() {
   std::printf("bare WM_SETTEXT + answer round trip: %8.1f us  (%7.0f /s)\n", bare * 1e6, 1 / bare);
   std::printf("listing exchange, per record:        %8.1f us  (%7.0f records/s)\n", record * 1e6, 1 / record);
   std::printf("listing rate / bare rate:            %8.2f   (goal >= 0.5)\n", bare / record);
+  std::printf("unanswered wait, processor load:      %8.2f   (share of one core)\n", UnansweredWaitLoad());
   double snapshot = 0, kept = 0;
   WatchPollCosts(&snapshot, &kept);
   std::printf("controller watch, one poll: full snapshot %.1f us, kept process handle %.2f us\n", snapshot * 1e6,
