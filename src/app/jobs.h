@@ -6,11 +6,9 @@
 #include <cstdint>
 
 #include "app/command_line.h"
+#include "link/listing_window.h"
 
 namespace bpriv {
-
-// A listing job body, run on the listing worker thread (COM initialised).
-using ListingBody = void (*)(HWND window, int32_t listing_number, bool epm);
 
 struct JobTable {
   int (*run_listing)(HINSTANCE instance, int32_t listing_number, bool epm, ListingBody body) = nullptr;

@@ -12,6 +12,9 @@ std::u16string_view CookieNameOf(std::u16string_view key) {
 
 std::optional<std::u16string> FormatFileRecord(int32_t listing_number, std::u16string_view local_file,
                                                std::u16string_view key, size_t max_units) {
+  constexpr std::u16string_view kLineBreaks = u"\r\n";
+  if (local_file.find_first_of(kLineBreaks) != local_file.npos || key.find_first_of(kLineBreaks) != key.npos)
+    return std::nullopt;
   const std::string number = std::to_string(listing_number);
   std::u16string text = u"PRIVILEGE 00 ";
   text.append(number.begin(), number.end());

@@ -13,7 +13,9 @@ namespace bpriv {
 std::u16string_view CookieNameOf(std::u16string_view key);
 
 // PRIVILEGE 00 <n> "<file>" <key>. Nullopt when the text needs more than
-// max_units (terminator not counted); no quote or blank is escaped.
+// max_units (terminator not counted), or when the file name or the key holds a
+// CR or LF: such a name would forge lines of the export file. No quote or blank
+// is escaped.
 std::optional<std::u16string> FormatFileRecord(int32_t listing_number, std::u16string_view local_file,
                                                std::u16string_view key, size_t max_units = SIZE_MAX);
 

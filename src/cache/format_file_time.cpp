@@ -9,12 +9,13 @@
 namespace bpriv {
 namespace {
 
-// Date values count days from 30 December 1899; before it the fraction runs
-// forward from the negative day. 1 January 100 spans -657434.0 to -657434.999...,
-// 31 December 9999 spans 2958465.0 to 2958465.999...: both whole days are shown.
+// Date values count days from 30 December 1899, the time of day as the
+// fraction. The valid range is -657434.0 to 2958465.0 inclusive, the first
+// moments of 1 January 100 and of 31 December 9999: a later time on that last
+// day (a common "never expires") is shown as no date, as the controller expects.
 constexpr double kFailedDate = -657435.0;
-constexpr double kBeforeFirstDay = -657435.0;
-constexpr double kAfterLastDay = 2958466.0;
+constexpr double kFirstDate = -657434.0;
+constexpr double kLastDate = 2958465.0;
 
 double ToDateValue(const FILETIME& time) {
   FILETIME local;
@@ -39,7 +40,7 @@ double ToDateValue(const FILETIME& time) {
 size_t FormatFileTime(const FILETIME& time, std::wstring* text) {
   text->clear();
   const double date = ToDateValue(time);
-  if (std::isnan(date) || date <= kBeforeFirstDay || date >= kAfterLastDay) return 0;
+  if (std::isnan(date) || date < kFirstDate || date > kLastDate) return 0;
   SYSTEMTIME st;
   if (!::VariantTimeToSystemTime(date, &st)) return 0;
 

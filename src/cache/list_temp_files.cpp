@@ -16,8 +16,9 @@ bool ListTempFilesBody(HWND window, int32_t listing_number, bool watch, UrlCache
   CCacheEntryReader reader(cache, nullptr);  // the default container, no retries
   for (CacheEntryCopy entry; reader.Next(&entry);) {
     if (entry.type & kCookieOrHistoryEntry || entry.key.empty()) continue;
-    const std::u16string text = *FormatFileRecord(listing_number, U16(entry.local_file), U16(entry.key));
-    if (send(window, reinterpret_cast<const wchar_t*>(text.c_str()), watch) == Answer::kStop) return false;
+    const std::optional<std::u16string> text = FormatFileRecord(listing_number, U16(entry.local_file), U16(entry.key));
+    if (!text) continue;  // a line break in a name
+    if (send(window, reinterpret_cast<const wchar_t*>(text->c_str()), watch) == Answer::kStop) return false;
   }
   return reader.started();
 }

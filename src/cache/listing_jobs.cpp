@@ -11,21 +11,6 @@ void ListTempFiles(HWND window, int32_t listing_number, bool epm) {
   if (!ListTempFilesBody(window, listing_number, !epm, WinInetUrlCache(), SendRecord)) SkipFinishText();
 }
 
-namespace {
-
-// SendRecord's steps, split where the cookie listing does its reading.
-void PostRecord(HWND window, const wchar_t* text) {
-  (void)::SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-  if (ReadAnswerFlag(window) != kAnswerStop) WriteAnswerFlag(window, kAnswerWaiting);
-}
-
-Answer AwaitAnswer(HWND window, bool watch) {
-  WaitForAnswer(window, watch);
-  return ReadAnswerFlag(window) == kAnswerStop ? Answer::kStop : Answer::kGoOn;
-}
-
-}  // namespace
-
 void ListCookies(HWND window, int32_t listing_number, bool epm) {
   ListCookiesBody(window, listing_number, !epm, CookieExportPath(listing_number, epm), WinInetUrlCache(),
                   RecordChannel{PostRecord, AwaitAnswer});

@@ -19,6 +19,9 @@ std::wstring JoinFitting(const std::wstring& base, const std::wstring& tail) {
 
 KnownFolderPathFn FindKnownFolderPathFn() {
   HMODULE shell = ::GetModuleHandleW(L"Shell32");
+  // The agent loads Shell32 at its first use, which may be this one; it then
+  // stays loaded for the process.
+  if (!shell) shell = ::LoadLibraryW(L"shell32.dll");
   if (!shell) return nullptr;
   return reinterpret_cast<KnownFolderPathFn>(reinterpret_cast<void*>(::GetProcAddress(shell, "SHGetKnownFolderPath")));
 }

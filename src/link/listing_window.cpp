@@ -37,9 +37,7 @@ void RunFrame(HWND window, int32_t listing_number, bool epm, ListingBody body) {
     body(window, listing_number, epm);
     if (!t_skip_finish && ReadAnswerFlag(window) != kAnswerStop) {
       std::u16string finish(kFinishText);
-      (void)::SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(AsWide(finish)));
-      WriteAnswerFlag(window, kAnswerWaiting);
-      WaitForAnswer(window, watch);
+      (void)SendRecord(window, AsWide(finish), watch);
     }
   } catch (...) {
     // Out of memory in a body: the job ends quietly, the window still closes.
@@ -57,12 +55,28 @@ unsigned __stdcall ListingWorker(void* raw) {
   return 0;
 }
 
-// The worker never came: take the window away again, and the quit message its
-// WM_DESTROY posts, so that nothing waits for a listing that will not come.
+// Takes the window away, and the quit message its WM_DESTROY posts: when the
+// worker never came, so that nothing waits for a listing that will not come;
+// once the loop has ended, so that nothing waits for answers.
 void AbandonWindow(HWND window) {
   ::DestroyWindow(window);
   MSG quit;
   (void)::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+// Waits up to `timeout_ms` for the worker to end, handling the messages it
+// sends meanwhile. A body busy elsewhere does not keep the process.
+void AwaitWorker(HANDLE worker, DWORD timeout_ms) {
+  const ULONGLONG deadline = ::GetTickCount64() + timeout_ms;
+  for (;;) {
+    const ULONGLONG now = ::GetTickCount64();
+    if (now >= deadline) return;
+    const DWORD woke = ::MsgWaitForMultipleObjects(1, &worker, FALSE, static_cast<DWORD>(deadline - now),
+                                                   QS_SENDMESSAGE);
+    if (woke != WAIT_OBJECT_0 + 1) return;
+    MSG msg;
+    (void)::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
 }
 
 }  // namespace
@@ -79,6 +93,9 @@ LRESULT CALLBACK ListingWndProc(HWND window, UINT message, WPARAM wparam, LPARAM
       return ReadAnswerFlag(window) == kAnswerWaiting ? 1 : 0;
     case WM_PRIV_STOP:
       WriteAnswerFlag(window, kAnswerStop);
+      return 0;
+    case WM_PRIV_REARM:
+      if (ReadAnswerFlag(window) != kAnswerStop) WriteAnswerFlag(window, kAnswerWaiting);
       return 0;
     default:
       return ::DefWindowProcW(window, message, wparam, lparam);
@@ -118,9 +135,13 @@ int RunListingWindowWith(HINSTANCE instance, int32_t listing_number, bool epm, L
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
   }
-  // The worker's last act was the WM_DESTROY that ended the loop; let it
-  // finish, so nothing of the job runs once the runner has returned.
-  ::WaitForSingleObject(worker.get(), INFINITE);
+  // Usually the worker's last act was the WM_DESTROY that ended the loop. But
+  // any program on the desktop can end it too: by closing or destroying the
+  // window or posting a quit to it. With the window gone the worker's waits
+  // end as on a stop and its messages fail at once; until it ends, its
+  // messages sent so far are still answered here.
+  AbandonWindow(window);
+  AwaitWorker(worker.get(), kWorkerGraceMs);
   return 0;
 }
 

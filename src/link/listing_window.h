@@ -4,14 +4,20 @@
 #include <windows.h>
 #include <cstdint>
 
-#include "app/jobs.h"
 
 namespace bpriv {
+
+// A listing job body, run on the listing worker thread (COM initialised).
+using ListingBody = void (*)(HWND window, int32_t listing_number, bool epm);
 
 // Private messages of the listing window (wParam and lParam are ignored).
 constexpr UINT WM_PRIV_GO = WM_USER + 14;     // 1038: answer flag := 1
 constexpr UINT WM_PRIV_QUERY = WM_USER + 25;  // 1049: 1 while a text waits for an answer
 constexpr UINT WM_PRIV_STOP = WM_USER + 55;   // 1079: answer flag := 2
+// Sent by the worker after each text: answer flag := 0 unless it holds a
+// stop. Done on the window's thread, which makes every other write of the
+// flag, so that a stop arriving meanwhile cannot be overwritten.
+constexpr UINT WM_PRIV_REARM = WM_APP + 1;
 
 // The window long that holds the answer flag: GWL_USERDATA, which 64-bit
 // headers leave undefined. A 32-bit value; no pointer is kept in it.
@@ -26,8 +32,13 @@ constexpr LONG kAnswerStop = 2;
 // "STARTPRIVILEGES", runs the body on a worker thread and pumps messages until
 // the worker closes the window. Returns 0.
 // Returns at once, without waiting for anything, when the window cannot be
-// created or the worker thread cannot be started.
+// created or the worker thread cannot be started. When the loop ends for
+// another reason (the window closed or destroyed from outside, a quit posted
+// to it) the window goes, which ends the worker's waits as a stop would, and
+// the runner gives the worker at most kWorkerGraceMs to end.
 int RunListingWindow(HINSTANCE instance, int32_t listing_number, bool epm, ListingBody body);
+
+constexpr DWORD kWorkerGraceMs = 500;
 
 // The window procedure of the listing class: WM_DESTROY posts the quit message
 // (the window itself stays), the private messages read and set the flag.

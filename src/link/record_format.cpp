@@ -40,10 +40,6 @@ class RecordBuilder {
     text_.append(value);
     return *this;
   }
-  RecordBuilder& Quoted(std::u16string_view value) {
-    text_.append(u" \"").append(value).push_back(u'"');
-    return *this;
-  }
   std::u16string Done() { return std::move(text_); }
 
  private:
@@ -78,22 +74,6 @@ std::u16string FormatHistoryEntryRecord(int32_t listing_number, uint32_t visited
       .Text(title.empty() ? u" " : title)
       .Text(url)
       .Done();
-}
-
-std::u16string FormatCacheEntryRecord(int32_t listing_number, std::u16string_view local_file,
-                                      std::u16string_view url) {
-  return RecordBuilder(u"00", local_file.size() + url.size() + 32)
-      .Number(listing_number)
-      .Quoted(local_file)
-      .Text(url)
-      .Done();
-}
-
-std::optional<std::u16string> FormatCookieRecord(int32_t listing_number, std::u16string_view local_file,
-                                                 std::u16string_view url) {
-  std::u16string record = FormatCacheEntryRecord(listing_number, local_file, url);
-  if (record.size() >= kCookieRecordCapacity) return std::nullopt;
-  return record;
 }
 
 }  // namespace bpriv

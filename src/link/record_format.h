@@ -4,7 +4,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,9 +15,6 @@ inline constexpr std::u16string_view kFinishText = u"FINISHPRIVILEGES";
 
 // A history item's display name is read into 260 units, terminator included.
 inline constexpr size_t kDisplayNameCapacity = 260;
-// The cookie listing formats into a fixed buffer of this many units,
-// terminator included; a longer record is not sent at all.
-inline constexpr size_t kCookieRecordCapacity = 410;
 
 // Shell History folder walk.
 // "PRIVILEGE 00 <number> <level> <name>"; the name is cut to 259 units.
@@ -36,13 +32,5 @@ std::u16string FormatItemDoneRecord();
 // blanks from the URL; an empty title is sent as one blank.
 std::u16string FormatHistoryEntryRecord(int32_t listing_number, uint32_t visited_low, uint32_t visited_high,
                                         std::u16string_view title, std::u16string_view url);
-
-// Cookie and temporary-files listings: PRIVILEGE 00 <number> "<file>" <url>.
-// Nothing is escaped.
-std::u16string FormatCacheEntryRecord(int32_t listing_number, std::u16string_view local_file,
-                                      std::u16string_view url);
-// The same record, or nothing when it would not fit the cookie listing's buffer.
-std::optional<std::u16string> FormatCookieRecord(int32_t listing_number, std::u16string_view local_file,
-                                                 std::u16string_view url);
 
 }  // namespace bpriv

@@ -64,9 +64,19 @@ void SetCurrentItem(ProgressRecord* progress, const std::wstring& text) {
   SetProgressText(progress->current_item, units.data(), units.size());
 }
 
+// FILE_FLAG_OPEN_REPARSE_POINT: a link's own handle, never its target's, so
+// that the checks on the handle see the link.
 UniqueFile OpenForWipe(const std::wstring& path) {
-  return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr));
+  return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_NO_BUFFERING | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+// A handle for the checks and for clearing attributes; its contents are not
+// reachable through it.
+UniqueFile OpenForAttributes(const std::wstring& path, DWORD access) {
+  return UniqueFile(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                  nullptr));
 }
 
 bool Exists(const std::wstring& path) {
@@ -75,22 +85,58 @@ bool Exists(const std::wstring& path) {
   return static_cast<bool>(find);
 }
 
-// True when the file behind the handle has other names as well.
-bool HasOtherNames(HANDLE file) {
-  BY_HANDLE_FILE_INFORMATION info;
-  return ::GetFileInformationByHandle(file, &info) && info.nNumberOfLinks > 1;
+// The path as the system spells it: full, long names, no "\\?\" in front.
+std::wstring Normalized(const std::wstring& path) {
+  std::wstring text = path;
+  if (text.compare(0, 8, L"\\\\?\\UNC\\") == 0) text = L"\\" + text.substr(7);
+  else if (text.compare(0, 4, L"\\\\?\\") == 0) text = text.substr(4);
+  std::vector<wchar_t> out(text.size() + MAX_PATH);
+  const auto size = [&out] { return static_cast<DWORD>(out.size()); };
+  DWORD n = ::GetFullPathNameW(text.c_str(), size(), out.data(), nullptr);
+  if (n > 0 && n < size()) text.assign(out.data(), n);
+  out.resize(text.size() + MAX_PATH);
+  n = ::GetLongPathNameW(text.c_str(), out.data(), size());
+  if (n > 0 && n < size()) text.assign(out.data(), n);
+  return text;
 }
 
-// Looked at before the attributes are changed, since they belong to the file,
-// not to the name. A file that cannot be opened even to query is left to the
-// check after the wiper's own open.
-bool HasOtherNames(const std::wstring& path) {
-  UniqueFile query(::CreateFileW(path.c_str(), 0,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING,
-                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                                 nullptr));
-  return query && HasOtherNames(query.get());
+// True unless the platform reports a final path for the handle that differs
+// from `path`: under Wine a Unix symbolic link shows only there, as its
+// target's path; on Windows a link in a parent folder does too.
+bool FinalPathIs(HANDLE file, const std::wstring& path) {
+  std::vector<wchar_t> final_path(MAX_PATH + 1);
+  const auto ask = [&] {
+    return ::GetFinalPathNameByHandleW(file, final_path.data(), static_cast<DWORD>(final_path.size()),
+                                       FILE_NAME_NORMALIZED);
+  };
+  DWORD n = ask();
+  if (n >= final_path.size()) {
+    final_path.resize(n + 1);
+    n = ask();
+  }
+  if (n == 0 || n >= final_path.size()) return true;  // not reported
+  return NamesEqualNoCase(Normalized(std::wstring(final_path.data(), n)), Normalized(path));
+}
+
+// What a handle must show before anything is changed through it: a file (no
+// folder, no reparse point) with this one name, found where it was asked for.
+// A link swapped in for the name, or one in a parent folder, fails here.
+bool IsPlainFileAt(HANDLE file, const std::wstring& path, BY_HANDLE_FILE_INFORMATION* info) {
+  if (!::GetFileInformationByHandle(file, info)) return false;
+  if (info->dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) return false;
+  return info->nNumberOfLinks == 1 && FinalPathIs(file, path);
+}
+
+// Clears read-only and system through the checked handle, so that they are
+// cleared on the very file that was checked. 1 when done or not needed, 0 or
+// kWipeRefused as WipeFile returns them.
+int ClearBlockingAttributes(HANDLE file, DWORD attributes) {
+  const DWORD clear = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM;
+  if (!(attributes & clear)) return 1;
+  FILE_BASIC_INFO basic = {};  // times 0: left as they are
+  basic.FileAttributes = (attributes & ~clear) ? (attributes & ~clear) : FILE_ATTRIBUTE_NORMAL;
+  if (::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic))) return 1;
+  return ::GetLastError() == ERROR_ACCESS_DENIED ? kWipeRefused : 0;
 }
 
 int WipeStreams(const std::wstring& path, CWipeAlgo* algo, uint32_t granularity,
@@ -100,7 +146,12 @@ int WipeStreams(const std::wstring& path, CWipeAlgo* algo, uint32_t granularity,
   for (const StreamEntry& stream : streams) {
     const std::wstring stream_path = path + stream.name;
     UniqueFile file = OpenForWipe(stream_path);
-    if (!file) continue;
+    BY_HANDLE_FILE_INFORMATION info;
+    // A stream's final path is its file's, with or without the stream name.
+    if (!file || !::GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks != 1 ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
+        !(FinalPathIs(file.get(), path) || FinalPathIs(file.get(), stream_path)))
+      continue;
     SetCurrentItem(progress, stream_path);
     (void)OverwriteFile(file.get(), algo, granularity, stream.size, progress);
     SetCurrentItem(progress, std::wstring());
@@ -110,19 +161,20 @@ int WipeStreams(const std::wstring& path, CWipeAlgo* algo, uint32_t granularity,
 
 int WipeFileUnguarded(const std::wstring& path, CWipeAlgo* algo, uint32_t options,
                       ProgressRecord* progress, bool retry) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return 0;
-  const DWORD clear = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM;
-  if (attributes & clear) {
-    if (HasOtherNames(path)) return 0;
-    if (!::SetFileAttributesW(path.c_str(), attributes & ~clear)) {
-      return ::GetLastError() == ERROR_ACCESS_DENIED ? kWipeRefused : 0;
-    }
-  }
   const size_t slash = path.find(L'\\');
   if (slash == std::wstring::npos) return 0;
   const std::wstring root = path.substr(0, slash + 1);
+
+  // Every check is made on an open handle, never on the name alone: the name
+  // may be swapped for a link between a check and the open.
+  {
+    UniqueFile query = OpenForAttributes(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+    if (!query) query = OpenForAttributes(path, FILE_READ_ATTRIBUTES);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!query || !IsPlainFileAt(query.get(), path, &info)) return 0;
+    const int cleared = ClearBlockingAttributes(query.get(), info.dwFileAttributes);
+    if (cleared != 1) return cleared;
+  }
   std::wstring volume_name, file_system;
   (void)GetVolumeInfo(root.c_str(), &volume_name, &file_system, true);
 
@@ -133,7 +185,8 @@ int WipeFileUnguarded(const std::wstring& path, CWipeAlgo* algo, uint32_t option
     ::Sleep(kOpenRetryPauseMs);
     file = OpenForWipe(path);
   }
-  if (HasOtherNames(file.get())) return 0;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!IsPlainFileAt(file.get(), path, &info)) return 0;
 
   // Values the call does not deliver stay 0 and fall back to the defaults.
   DWORD sectors_per_cluster = 0, bytes_per_sector = 0, free_clusters = 0, clusters = 0;

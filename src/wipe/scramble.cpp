@@ -39,6 +39,14 @@ std::wstring ScramblePrefix(const std::wstring& path) {
   return slash == std::wstring::npos ? std::wstring() : prefix.substr(0, slash + 1);
 }
 
+bool HasOwnFolder(const std::wstring& path) {
+  const std::wstring prefix = ScramblePrefix(path);
+  if (prefix.empty()) return false;
+  std::wstring name = path.substr(prefix.size());
+  if (!name.empty() && name.back() == L'\\') name.pop_back();
+  return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"/:") == std::wstring::npos;
+}
+
 int32_t RandomNameLimit(size_t prefix_length, int32_t cap) {
   if (prefix_length >= 256) return 0;
   const int32_t limit = 255 - static_cast<int32_t>(prefix_length);
@@ -48,6 +56,7 @@ int32_t RandomNameLimit(size_t prefix_length, int32_t cap) {
 int ScrambleWith(CScrambleOps& ops, const std::wstring& path, std::wstring* final_path,
                  int32_t count) {
   *final_path = path;
+  if (!HasOwnFolder(path)) return 1;
   const std::wstring prefix = ScramblePrefix(path);
   for (int32_t i = 0; i < count; ++i) {
     const uint32_t sequence = static_cast<uint32_t>(i);

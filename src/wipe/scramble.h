@@ -17,6 +17,13 @@ std::wstring MakeRandomNameFrom(const uint32_t (&draws)[6], uint32_t tick, uint3
 // (a folder) is dropped first, so a folder is renamed inside its parent.
 std::wstring ScramblePrefix(const std::wstring& path);
 
+// True when the path names its object inside a folder that ScramblePrefix
+// finds completely: the prefix is not empty and the last name (without the
+// trailing backslash of a folder) is neither empty nor "." or "..", and holds
+// no "/" or ":". Anything else would send the renames somewhere else (a bare
+// "C:\\" or "x.dat" into the current folder, "C:\\a\\b/c" into C:\\a).
+bool HasOwnFolder(const std::wstring& path);
+
 // Longest random name for the given prefix length: 255 - prefix, at most
 // `cap` (252 at the first attempt, 63 at the second), 0 from 256 on.
 int32_t RandomNameLimit(size_t prefix_length, int32_t cap);
@@ -37,7 +44,8 @@ constexpr uint32_t kErrorFileNotFound = 2;
 
 // Gives the file up to `count` random names in turn; `final_path` receives
 // the name it ends under. A failed move is tried once more with a shorter
-// name; "file not found" ends the renaming. Returns 1.
+// name; "file not found" ends the renaming. A path without HasOwnFolder is
+// not renamed at all. Returns 1.
 int ScrambleWith(CScrambleOps& ops, const std::wstring& path, std::wstring* final_path,
                  int32_t count);
 

@@ -39,6 +39,14 @@ TEST(FormatFileRecord, FieldsInOrderWithoutEscapingAndCutAtTheLimit) {
   EXPECT_TRUE(FormatFileRecord(7, u"", over).has_value()) << "no limit unless asked";
 }
 
+TEST(FormatFileRecord, LineBreakInANameGivesNoRecord) {
+  const std::u16string_view forged = u"a@x/\r\n<FILE>C:\\Windows\\win.ini</FILE>";
+  EXPECT_FALSE(FormatFileRecord(1, u"C:\\c\\A.txt", forged).has_value());
+  EXPECT_FALSE(FormatFileRecord(1, u"C:\\c\\A.txt", u"a@x/\n").has_value());
+  EXPECT_FALSE(FormatFileRecord(1, u"C:\\c\rA.txt", u"a@x/").has_value());
+  EXPECT_FALSE(FormatFileRecord(1, u"\nA.txt", u"a@x/").has_value());
+}
+
 TEST(AppendCookieExportBlock, FourCrLfLinesInUtf16LeWithoutEscaping) {
   std::string bytes;
   AppendCookieExportBlock(u"u@a&b/<p>", u"C:\\f.txt", u"01/01/2013 02:00:00 PM", u"", &bytes);

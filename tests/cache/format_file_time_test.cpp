@@ -48,7 +48,8 @@ TEST(FormatFileTimeInZone, ExamplesAtUtcPlusTwo) {
       {Utc(2013, 7, 4, 13, 5, 9), L"07/04/2013 03:05:09 PM"},
       {Utc(2013, 1, 1, 10, 0, 0, 999), L"01/01/2013 12:00:00 PM"},  // milliseconds dropped
       {Utc(2013, 1, 1, 22, 0, 0), L"01/02/2013 12:00:00 AM"},
-      {Utc(9999, 12, 31, 21, 59, 59), L"12/31/9999 11:59:59 PM"},
+      {Utc(9999, 12, 30, 22, 0, 0), L"12/31/9999 12:00:00 AM"},  // the last moment shown
+      {Utc(9999, 12, 30, 22, 0, 1), L""},
       {Utc(9999, 12, 31, 22, 0, 0), L""},  // local year 10000
       {Utc(10000, 1, 1, 0, 0, 0), L""},
   };
@@ -62,7 +63,10 @@ TEST(FormatFileTime, LimitsAtUtc) {
   const Example examples[] = {
       {Utc(1601, 1, 1, 0, 0, 0), L"01/01/1601 12:00:00 AM"},
       {Utc(2038, 1, 19, 3, 14, 8), L"01/19/2038 03:14:08 AM"},
-      {Utc(9999, 12, 31, 23, 59, 59, 999), L"12/31/9999 11:59:59 PM"},
+      {Utc(9999, 12, 30, 23, 59, 59), L"12/30/9999 11:59:59 PM"},
+      {Utc(9999, 12, 31, 0, 0, 0, 999), L"12/31/9999 12:00:00 AM"},  // milliseconds do not count
+      {Utc(9999, 12, 31, 0, 0, 1), L""},  // a "never expires" time
+      {Utc(9999, 12, 31, 23, 59, 59, 999), L""},
       {Utc(10000, 1, 1, 0, 0, 0), L""},
       {Utc(30827, 12, 31, 23, 59, 59), L""},
       {FILETIME{0xFFFFFFFF, 0xFFFFFFFF}, L""},  // no SYSTEMTIME for it

@@ -50,6 +50,8 @@ TEST(ListTempFilesBody, ListsFilesOnlyAndTellsWhetherToFinish) {
   cache.Add(Entry(L"", L"C:\\t\\nokey.htm"));
   cache.Add(Entry(L"http://x/2 \"q\"", std::nullopt, NORMAL_CACHE_ENTRY | STICKY_CACHE_ENTRY));
   cache.Add(Entry(L"http://x/3", L""));
+  cache.Add(Entry(L"http://x/4\r\nPRIVILEGE 00 -7 \"C:\\f\" http://f/", L"C:\\t\\4.htm"));  // line breaks: left out
+  cache.Add(Entry(L"http://x/5", L"C:\\t\n5.htm"));
   cache.Add(Entry(L"http://x/t", L"C:\\t\\t.htm", NORMAL_CACHE_ENTRY | 0x00100000 | 0x00200000));
   Reset();
   EXPECT_TRUE(ListTempFilesBody(nullptr, -7, true, cache, Record));
@@ -122,6 +124,9 @@ TEST(ListCookiesBody, RecordsAndExportBlocksAgree) {
   cache.Add(nofile);
   cache.Add(Entry(L"Cookie:", L"C:\\c\\P.txt", COOKIE_CACHE_ENTRY));
   cache.Add(Entry(L"cookie:lower@x/", L"C:\\c\\W.txt", COOKIE_CACHE_ENTRY));
+  // Line breaks would forge export lines: such cookies are left out of both.
+  cache.Add(Entry(L"Cookie:f@x/\r\n<FILE>C:\\Windows\\win.ini</FILE>", L"C:\\c\\F.txt", COOKIE_CACHE_ENTRY));
+  cache.Add(Entry(L"Cookie:g@x/", L"C:\\c\rG.txt", COOKIE_CACHE_ENTRY));
 
   const std::wstring path = TempExportPath();
   Reset();

@@ -59,27 +59,5 @@ TEST(RecordFormat, FolderItemNameIsCutAt259Units) {
   }
 }
 
-TEST(RecordFormat, CacheEntryAndCookieBufferLimit) {
-  EXPECT_EQ(N(FormatCacheEntryRecord(12, U("C:\\x\\a b.txt"), U("http://c/"))),
-            "PRIVILEGE 00 12 \"C:\\x\\a b.txt\" http://c/");
-  // "PRIVILEGE 00 12 \"" + file + "\" " + url: 19 units around the fields.
-  const size_t fixed = FormatCacheEntryRecord(12, u"", u"").size();
-  ASSERT_EQ(fixed, 19u);
-  struct {
-    size_t total;  // record length in units, without the terminator
-    bool sent;
-  } cases[] = {{408, true}, {409, true}, {410, false}, {600, false}};
-  for (const auto& c : cases) {
-    std::u16string file(100, u'f');
-    std::u16string url(c.total - fixed - file.size(), u'u');
-    auto record = FormatCookieRecord(12, file, url);
-    EXPECT_EQ(record.has_value(), c.sent) << c.total;
-    if (record) {
-      EXPECT_EQ(record->size(), c.total);
-      EXPECT_EQ(*record, FormatCacheEntryRecord(12, file, url));
-    }
-  }
-}
-
 }  // namespace
 }  // namespace bpriv

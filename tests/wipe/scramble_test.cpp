@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <functional>
 #include <string>
 #include <utility>
@@ -98,6 +99,39 @@ TEST(Scramble, RenameLoop) {
       EXPECT_EQ(ops.moves[i].first, current) << c.what << " move " << i;
       EXPECT_EQ(ops.moves[i].second, c.targets[i]) << c.what << " move " << i;
       if (c.answer(static_cast<int>(i)) == 0) current = ops.moves[i].second;
+    }
+  }
+}
+
+TEST(Scramble, RenamesOnlyInsideTheObjectsOwnFolder) {
+  struct Case {
+    const wchar_t* path;
+    const wchar_t* first_target;  // nullptr: nothing may be renamed
+  };
+  const Case cases[] = {
+      {L"C:\\t\\x.dat", L"C:\\t\\n0_250"},
+      {L"C:\\a\\b\\", L"C:\\a\\n0_250"},  // a folder, inside its parent
+      {L"\\x.dat", L"\\n0_252"},
+      {L"C:\\", nullptr},  // the drive itself
+      {L"C:\\\\", nullptr},
+      {L"x.dat", nullptr},
+      {L"C:x.dat", nullptr},
+      {L"C:/t/x.dat", nullptr},
+      {L"C:\\t\\sub/x.dat", nullptr},  // would land in C:\t, not in sub
+      {L"C:\\t\\..\\", nullptr},
+      {L"C:\\t\\.", nullptr},
+      {L"C:\\t\\x.dat:s", nullptr},
+  };
+  for (const Case& c : cases) {
+    CFakeOps ops;
+    std::wstring final_path;
+    EXPECT_EQ(ScrambleWith(ops, c.path, &final_path, 2), 1);
+    if (c.first_target == nullptr) {
+      EXPECT_TRUE(ops.moves.empty()) << std::string(c.path, c.path + std::wcslen(c.path));
+      EXPECT_EQ(final_path, c.path);
+    } else {
+      ASSERT_EQ(ops.moves.size(), 2u);
+      EXPECT_EQ(ops.moves[0].second, c.first_target);
     }
   }
 }

@@ -15,6 +15,7 @@ namespace {
 
 constexpr int kExitCannotStart = 1;
 constexpr int kExitTimedOut = 3;
+constexpr DWORD kClosedGraceMs = 2000;
 
 bool ParseCount(const std::wstring& text, long long max, long long* out) {
   if (text.empty() || text.size() > 10) return false;
@@ -44,7 +45,8 @@ std::wstring ParseListOptions(const Args& args, ListOptions* o) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::wstring& a = args[i];
     const bool takes_value = a == L"--agent" || a == L"--job" || a == L"--number" || a == L"--attach" ||
-                             a == L"--stop-after" || a == L"--vanish-after" || a == L"--slow" || a == L"--timeout";
+                             a == L"--stop-after" || a == L"--vanish-after" || a == L"--slow" || a == L"--timeout" ||
+                             a == L"--go-stop-after" || a == L"--close";
     if (takes_value && i + 1 >= args.size()) return a + L" needs a value";
     long long n = 0;
     if (a == L"--agent") {
@@ -67,6 +69,17 @@ std::wstring ParseListOptions(const Args& args, ListOptions* o) {
     } else if (a == L"--stop-after" || a == L"--vanish-after") {
       if (!ParseCount(args[++i], 1000000000, &n) || n == 0) return a + L" takes a record count from 1";
       (a == L"--stop-after" ? o->script.stop_after : o->script.vanish_after) = static_cast<int>(n);
+    } else if (a == L"--go-stop-after") {
+      if (!ParseCount(args[++i], 1000000000, &n) || n == 0) return a + L" takes a record count from 1";
+      o->script.go_stop_after = static_cast<int>(n);
+    } else if (a == L"--close") {
+      using Close = ListingScript::Close;
+      const std::wstring& how = args[++i];
+      if (how == L"destroy") o->script.close = Close::kDestroy;
+      else if (how == L"quit") o->script.close = Close::kQuit;
+      else if (how == L"close") o->script.close = Close::kClose;
+      else if (how == L"taskkill") o->script.close = Close::kTaskkill;
+      else return L"unknown way to close: " + how;
     } else if (a == L"--slow" || a == L"--timeout") {
       if (!ParseCount(args[++i], 3600000, &n)) return a + L" takes milliseconds";
       (a == L"--slow" ? o->script.answer_delay_ms : o->timeout_ms) = static_cast<DWORD>(n);
@@ -110,7 +123,9 @@ int ListCommand(const Args& args) {
   if (end == ListingEnd::kVanished) return 0;
 
   const ULONGLONG spent = ::GetTickCount64() - started;
-  const DWORD left = end == ListingEnd::kTimedOut || spent >= o.timeout_ms ? 0 : static_cast<DWORD>(o.timeout_ms - spent);
+  DWORD left = end == ListingEnd::kTimedOut || spent >= o.timeout_ms ? 0 : static_cast<DWORD>(o.timeout_ms - spent);
+  // An agent whose window was closed has nothing left to wait for.
+  if (end == ListingEnd::kClosed && left > kClosedGraceMs) left = kClosedGraceMs;
   if (::WaitForSingleObject(agent.process.get(), left) != WAIT_OBJECT_0) {
     // A hung agent would spin on; end it rather than leave it behind.
     ::TerminateProcess(agent.process.get(), 259);

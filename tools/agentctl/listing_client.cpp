@@ -35,6 +35,29 @@ bool ReadTitle(HWND window, std::wstring* text) {
   }
 }
 
+// Ends the agent's listing the way another program on the desktop could.
+void CloseFromOutside(HWND window, HANDLE agent, ListingScript::Close how) {
+  using Close = ListingScript::Close;
+  if (how == Close::kDestroy) (void)Send(window, WM_DESTROY, 0, 0, nullptr);
+  if (how == Close::kQuit) (void)::PostMessageW(window, WM_QUIT, 0, 0);
+  if (how == Close::kClose) (void)Send(window, WM_CLOSE, 0, 0, nullptr);
+  if (how == Close::kTaskkill && agent) {
+    // taskkill without /F asks the process's top-level windows to close.
+    std::wstring line = L"taskkill.exe /PID " + std::to_wstring(::GetProcessId(agent));
+    std::vector<wchar_t> buffer(line.begin(), line.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
+                         &pi)) {
+      ::WaitForSingleObject(pi.hProcess, 10000);
+      ::CloseHandle(pi.hThread);
+      ::CloseHandle(pi.hProcess);
+    }
+  }
+}
+
 bool Ended(HANDLE agent) { return agent && ::WaitForSingleObject(agent, 0) != WAIT_TIMEOUT; }
 
 }  // namespace
@@ -79,6 +102,10 @@ ListingEnd FollowListing(int32_t listing_number, const ListingScript& script, HA
     bool stop = false;
     bool last = false;
     if (text == L"STARTPRIVILEGES") {
+      if (script.close != ListingScript::Close::kNone) {
+        CloseFromOutside(window, agent, script.close);
+        return ListingEnd::kClosed;
+      }
       stop = script.stop_at_start;
     } else if (text == L"FINISHPRIVILEGES") {
       last = true;
@@ -88,6 +115,11 @@ ListingEnd FollowListing(int32_t listing_number, const ListingScript& script, HA
       stop = records == script.stop_after;
     }
     if (script.answer_delay_ms) ::Sleep(script.answer_delay_ms);
+    if (!last && records > 0 && records == script.go_stop_after) {
+      // Two answers back to back: the stop must win.
+      (void)Send(window, kGo, 0, 0, nullptr);
+      stop = true;
+    }
     (void)Send(window, stop ? kStop : kGo, 0, 0, nullptr);
     if (stop) return ListingEnd::kStopped;
     if (last) return ListingEnd::kFinished;

@@ -15,12 +15,17 @@ struct ListingScript {
   int stop_after = 0;          // answer the N-th record with stop (0: never)
   int vanish_after = 0;        // after the N-th record, leave without answering (0: never)
   DWORD answer_delay_ms = 0;   // pause before every answer
+  int go_stop_after = 0;       // answer the N-th record with go and at once with stop (0: never)
+  // What a hostile program on the desktop does instead of answering the
+  // start text; the listing then ends as kClosed.
+  enum class Close { kNone, kDestroy, kQuit, kClose, kTaskkill } close = Close::kNone;
 };
 
 enum class ListingEnd {
   kFinished,   // "FINISHPRIVILEGES" read and answered
   kStopped,    // a stop answer was sent
   kVanished,   // left without answering, as the script said
+  kClosed,     // the window was closed from outside, as the script said
   kAgentGone,  // the agent ended (or closed its window) before either
   kTimedOut,   // nothing of the above within the time given
 };
