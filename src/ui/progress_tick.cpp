@@ -70,18 +70,23 @@ class CTick {
   CTick(CTickWindow& window, std::vector<TickChange>* out) : vis_(window), out_(out) {}
 
   void Show(int control) {
-    out_->push_back({TickChange::kShow, control, {}, 0});
+    Add(TickChange::kShow, control);
     vis_.Set(control, true);
   }
   void Hide(int control) {
-    out_->push_back({TickChange::kHide, control, {}, 0});
+    Add(TickChange::kHide, control);
     vis_.Set(control, false);
   }
   void Text(int control, std::u16string text) {
-    out_->push_back({TickChange::kSetText, control, std::move(text), 0});
+    TickChange change{TickChange::kSetText, control};
+    change.text = std::move(text);
+    out_->push_back(std::move(change));
   }
-  void Add(TickChange::Kind kind, int control, uint64_t value = 0) {
-    out_->push_back({kind, control, {}, value});
+  void Add(TickChange::Kind kind, int control) { out_->push_back(TickChange{kind, control}); }
+  void Bar(uint64_t percent) {
+    TickChange bar{TickChange::kSetBar, kCtlProgress};
+    bar.value = percent;
+    out_->push_back(std::move(bar));
   }
   // The item line appears when the dialog can be seen and it is hidden.
   void RevealItem() {
@@ -93,7 +98,7 @@ class CTick {
       Show(kCtlProgress);
       Show(kCtlPercent);
     }
-    Add(TickChange::kSetBar, kCtlProgress, percent);
+    Bar(percent);
     Text(kCtlPercent, DecimalText(std::min<uint64_t>(percent, 100)) + u"%");
   }
   void HidePercent() {
