@@ -179,6 +179,9 @@ TEST_F(ProgressTick, HeadingFallsBackBySchedulerMode) {
     EXPECT_EQ(heading, scheduler ? u"Scheduler now" : u"Cleaning now");
     EXPECT_EQ(std::u16string(record.heading), heading) << "written into the record";
   }
+  strings.entries[781] = std::wstring(300, L'y');
+  record.heading[0] = 0;
+  EXPECT_EQ(TextOf(Tick(), kCtlHeading), std::u16string(kProgressTextUnits - 1, u'y')) << "cut to the record";
 }
 
 TEST_F(ProgressTick, ItemLineRevealedEmptiedAndBounded) {

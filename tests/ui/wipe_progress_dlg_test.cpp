@@ -169,31 +169,49 @@ TEST(WipeProgressDlg, StopAskedAndOnlyYesStops) {
   });
 }
 
-TEST(WipeProgressDlg, SchedWrittenOnlyIntoAnExistingKey) {
+// The shell's side of the tray icon, as a string of adds and deletes.
+struct CTrayLog : CNotifyIconShell {
+  std::string calls;
+  BOOL Notify(DWORD message, NOTIFYICONDATAW*) override {
+    calls += message == NIM_ADD ? 'A' : message == NIM_DELETE ? 'D' : '?';
+    return TRUE;
+  }
+};
+
+TEST(WipeProgressDlg, ProductKeyGivesTrayRuleAndTakesSched) {
   struct Case {
     bool key;
+    DWORD adv_opts;
     int clicks;
-    DWORD expect;  // 99: nothing written
-  } cases[] = {{false, 1, 99}, {true, 1, 0}, {true, 2, 1}};
+    DWORD sched;  // 99: nothing written
+    const char* tray;
+  } cases[] = {{false, 0, 1, 99, "AD"}, {true, 1, 1, 0, "ADAD"}, {true, 0xFFFFFFFE, 2, 1, "AD"}};
   for (const Case& c : cases) {
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
     HKEY raw = nullptr;
     if (c.key) {
       ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr), 0);
+      ::RegSetValueExW(raw, kAdvOptsValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&c.adv_opts), 4);
     }
     UniqueRegKey created(raw);
+    CTrayLog tray;
     CWipeProgressDlg dlg;
     SetUpLikeAJob(dlg, 0);
+    dlg.SetNotifyIconShell(tray);
     RunDriven(dlg, [&](HWND d) {
+      ASSERT_TRUE(WaitUntil([&] { return Visible(d); }));
       for (int i = 0; i < c.clicks; ++i) ::SendMessageW(::GetDlgItem(d, IDC_SCHED), BM_CLICK, 0, 0);
+      ::SendMessageW(::GetDlgItem(d, IDC_HIDE), BM_CLICK, 0, 0);
+      ::SendMessageW(d, kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
     });
+    EXPECT_EQ(tray.calls, c.tray) << "AdvOpts " << c.adv_opts;
     DWORD value = 99, size = sizeof value;
     HKEY read = nullptr;
     const bool exists = ::RegOpenKeyExW(HKEY_CURRENT_USER, kProductKey, 0, KEY_QUERY_VALUE, &read) == 0;
     UniqueRegKey reader(read);
     EXPECT_EQ(exists, c.key) << "the key is never created";
     if (exists) ::RegQueryValueExW(read, kSchedValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-    EXPECT_EQ(value, c.expect) << c.clicks;
+    EXPECT_EQ(value, c.sched) << c.clicks;
   }
   ::RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
 }
