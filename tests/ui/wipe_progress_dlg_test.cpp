@@ -137,6 +137,9 @@ TEST(WipeProgressDlg, HideCloseAndTrayDoubleClickWhileTheJobGoesOn) {
     EXPECT_TRUE(Visible(d));
     ::SendMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(WaitUntil([&] { return !Visible(d); })) << "closing hides";
+    ::SendMessageW(d, kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
+    ::PostMessageW(d, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !Visible(d); })) << "Enter presses the default button, Hide";
     dlg.Record().bytes_done.store(4u << 20);
     EXPECT_TRUE(WaitUntil([&] { return ItemText(d, IDC_BYTE_COUNT) == L"4 MB (4194304 bytes) wiped"; }));
   });
