@@ -159,8 +159,12 @@ TEST(WipeProgressDlg, StopAskedAndOnlyYesStops) {
       ASSERT_TRUE(WaitUntil([&] { return (box = FindDialogWith(thread, IDNO)) != nullptr; }));
       EXPECT_EQ(TextOf(box), L"Stop");
       EXPECT_EQ(::GetWindow(box, GW_OWNER), d);
+      ::PostMessageW(stop, BM_CLICK, 0, 0);  // a second click while asked brings no second box
+      ::Sleep(100);
       ::SendMessageW(::GetDlgItem(box, answer), BM_CLICK, 0, 0);
       ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
+      ::Sleep(100);
+      EXPECT_EQ(FindDialogWith(thread, IDNO), nullptr);
       if (answer == IDNO) {
         ::Sleep(2 * kTickIntervalMs);
         EXPECT_EQ(dlg.Record().stop_flag.load(), 0);
