@@ -7,10 +7,24 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "ui/progress_record.h"
+#include "ui/progress_tick.h"
+#include "ui/tray_icon.h"
+#include "wipe/wipe_platform_win.h"
 
 namespace bpriv {
+
+// Private messages and ids of the dialog, seen from outside too.
+constexpr UINT kDaemonNotifyMessage = WM_USER + 13;  // 1037 to the daemon window
+constexpr UINT kPresenceProbeMessage = WM_USER + 20;  // 1044
+constexpr LRESULT kPresenceAnswer = 21539;
+constexpr UINT kTrayCallbackMessage = 3710;
+constexpr UINT kTrayIconId = 2686;
+constexpr UINT_PTR kProgressTimerId = 2685;
+constexpr wchar_t kDaemonWindowClass[] = L"BSweepDaemonWndClass";
+constexpr wchar_t kSchedValue[] = L"Sched";
 
 class CWipeProgressDlg {
  public:
@@ -25,7 +39,8 @@ class CWipeProgressDlg {
   void SetSchedulerMode(uint32_t mode) { scheduler_mode_ = mode; }
 
   // Creates the dialog from template 648 and returns when it has ended:
-  // 0 when the worker finished, -1 when the dialog could not be created.
+  // 0 when the worker finished, -1 when the dialog could not be created or
+  // its loop ended otherwise (a WM_QUIT from someone else).
   int Run();
 
   // Shared with the worker thread (and the file wiper).
@@ -34,14 +49,48 @@ class CWipeProgressDlg {
   // the dialog itself never reads it.
   std::atomic<int32_t>& JobWipeFlag() { return job_wipe_flag_; }
 
+  // The dialog's window while Run runs, else null.
+  HWND Window() const { return hwnd_; }
+  // Tests and benchmarks: another shell behind the tray icon.
+  void SetNotifyIconShell(CNotifyIconShell& shell) { tray_ = CTrayIcon(shell); }
+  // One timer tick, as WM_TIMER runs it (benchmarks).
+  void Tick();
+
  private:
-  // Implementation state lives here (window, tray icon, last-shown values, ...).
+  static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
+  void OnInitDialog();
+  void OnShowWindow(bool shown);
+  void OnCommand(int id);
+  void OnDestroy();
+  void ConfirmStop();
+  void WriteSched();
+  void CentreInWorkArea();
+  void AddTrayIcon();
+  void EndModal();
+  int RunMessageLoop(uint32_t flags);
+  void SetItemText(int id, uint32_t string_id);
+  void ApplyTick(const std::vector<TickChange>& changes);
+
   ProgressRecord record_;
   std::atomic<int32_t> job_wipe_flag_{0};
   uint32_t display_flags_ = 0;
   uint32_t wipe_mode_ = 1;
   uint32_t display_mode_ = 0;
   uint32_t scheduler_mode_ = 1;
+
+  HWND hwnd_ = nullptr;
+  uint32_t caption_pending_ = 1;
+  uint32_t tray_options_ = 0;
+  uint32_t in_modal_run_ = 0;
+  uint32_t loop_flags_ = 0;
+  int modal_result_ = -1;
+  UINT_PTR timer_id_ = 0;
+  HICON icon_ = nullptr;  // a shared resource icon: never destroyed
+  CTrayIcon tray_;
+  TickMemory tick_;
+  std::vector<TickChange> changes_;  // reused: an idle tick allocates nothing
+  CResourceStringTable strings_;
 };
 
 }  // namespace bpriv

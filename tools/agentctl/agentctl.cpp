@@ -36,6 +36,14 @@ const wchar_t kUsage[] =
     L"      --attach N follows listing N of an agent started by someone else\n"
     L"      and prints no exit line. Gives up after --timeout MS (60000),\n"
     L"      ending the agent, with status 3.\n"
+    L"  clean [--agent PATH] [--hide] [--stop-after MS] [--timeout MS] SWITCH ...\n"
+    L"      Starts the agent with a clean switch and its fields, finds its\n"
+    L"      progress dialog and prints its heading, current item and byte\n"
+    L"      count whenever one changes (\"heading TEXT\", \"item TEXT\",\n"
+    L"      \"bytes TEXT\"), then \"exit CODE\" of the agent. --hide presses\n"
+    L"      Hide once the dialog is found; --stop-after presses Stop MS after\n"
+    L"      that and answers Yes. Gives up after --timeout MS (120000),\n"
+    L"      ending the agent, with status 3.\n"
     L"  seed [--clear] [ITEM ...]\n"
     L"      Commits sample entries into this user's WinINet cache and writes\n"
     L"      name-list files; prints one line per thing made:\n"
@@ -55,7 +63,7 @@ const wchar_t kUsage[] =
     L"\n"
     L"The agent is BPrivSvc.exe beside agentctl unless --agent names another.\n"
     L"Exit status: 0 when the agent ran, 1 when it could not be started, 2 for a\n"
-    L"usage error, 3 when a listing timed out.\n";
+    L"usage error, 3 when a listing or a clean timed out.\n";
 
 void PrintLine(const std::wstring& text) {
   int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
@@ -121,6 +129,7 @@ int wmain(int argc, wchar_t** argv) {
   static const Command kCommands[] = {
       {L"run", agentctl::RunCommand},
       {L"list", agentctl::ListCommand},
+      {L"clean", agentctl::CleanCommand},
       {L"seed", agentctl::SeedCommand},
   };
   agentctl::Args args(argv + std::min(argc, 2), argv + argc);
