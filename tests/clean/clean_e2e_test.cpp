@@ -135,6 +135,32 @@ TEST_F(CleanEndToEnd, CookiesClearedFavouritesKept) {
   }
 }
 
+// Stop confirmed in the dialog while the first large file is being wiped with
+// 35 passes: that entry is finished, the rest stay cached with their files.
+TEST_F(CleanEndToEnd, StopConfirmedDuringAWipeLeavesTheRestCached) {
+  Seed(L"--tifs 10 http://stop.example/ 10000000");
+  std::vector<std::string> files;
+  for (int i = 0; i < 10; ++i) {
+    CUrlCacheEnumerator lookup;
+    const INTERNET_CACHE_ENTRY_INFOW* e = lookup.GetEntryInfo((L"http://stop.example/" + std::to_wstring(i)).c_str());
+    ASSERT_TRUE(e && e->lpszLocalFileName);
+    files.push_back(Narrow(e->lpszLocalFileName));
+  }
+  test::ProcessResult r = test::RunAgentctl(L"clean --stop-after 200 /BSWCLEARTIF01-4-0", 120000);
+  test::Lines lines = test::SplitLines(r.output);
+  ASSERT_FALSE(lines.empty()) << r.output;
+  EXPECT_EQ(lines.back(), "exit 1") << r.output;
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "stop confirmed"), lines.end()) << r.output;
+  int cached = 0;
+  for (int i = 0; i < 10; ++i) {
+    const bool still = Cached("http://stop.example/" + std::to_string(i));
+    EXPECT_EQ(Exists(files[i]), still) << "an entry and its file go together: " << i;
+    cached += still ? 1 : 0;
+  }
+  EXPECT_LE(cached, 9) << "the entry in hand is finished";
+  EXPECT_GE(cached, 4) << r.output;
+}
+
 // No cookie at all: every probe of the container is tried 21 times, 100 ms
 // apart, before the job ends with 0.
 TEST_F(CleanEndToEnd, EmptyCookieContainerEndsAfterTheProbeRule) {
