@@ -12,6 +12,7 @@
 #include "../../tools/agentctl/seed.h"
 #include "cache/cache_subject.h"
 #include "cache/url_cache_enumerator.h"
+#include "support/named_process.h"
 #include "support/run_process.h"
 
 namespace bpriv {
@@ -159,6 +160,44 @@ TEST_F(CleanEndToEnd, StopConfirmedDuringAWipeLeavesTheRestCached) {
   }
   EXPECT_LE(cached, 9) << "the entry in hand is finished";
   EXPECT_GE(cached, 4) << r.output;
+}
+
+// The progress dialog of any process: a dialog with Stop (540) and the heading (331).
+HWND FindProgressDialog() {
+  HWND found = nullptr;
+  ::EnumWindows(
+      [](HWND w, LPARAM lp) -> BOOL {
+        wchar_t cls[16] = {};
+        if (!::GetClassNameW(w, cls, 16) || std::wstring(cls) != L"#32770") return TRUE;
+        if (!::GetDlgItem(w, 540) || !::GetDlgItem(w, 331)) return TRUE;
+        *reinterpret_cast<HWND*>(lp) = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// A dialog whose run ends before the worker is done (here a WM_QUIT from
+// outside): the handler waits for the worker, which finishes every entry,
+// before the dialog object goes; the job's result stays 0.
+TEST_F(CleanEndToEnd, DialogEndedEarlyStillWaitsForTheWorker) {
+  for (const wchar_t* options : {L"/BSWCLEARTIF01-4-0", L"/BSWCLEARCOOKIES01-4-0"}) {
+    SCOPED_TRACE(Narrow(options));
+    Seed(L"--tifs 6 http://quit.example/ 6000000 --cookies 6 quit");
+    const std::wstring agent = test::BesideTests(L"BPrivSvc.exe");
+    test::StartedProcess process(agent, L"\"" + agent + L"\" " + options, true);
+    ASSERT_TRUE(process.started());
+    HWND dialog = nullptr;
+    for (int i = 0; i < 500 && !dialog; ++i, ::Sleep(10)) dialog = FindProgressDialog();
+    ASSERT_TRUE(dialog) << "no progress dialog";
+    ASSERT_TRUE(::PostMessageW(dialog, WM_QUIT, 0, 0));
+    EXPECT_EQ(process.WaitExit(60000), 0u);
+    const bool tif = std::wstring(options).find(L"TIF") != std::wstring::npos;
+    for (int i = 0; i < 6; ++i) {
+      EXPECT_NE(Cached("http://quit.example/" + std::to_string(i)), tif) << i;
+      EXPECT_NE(Cached("Cookie:quit" + std::to_string(i) + "@bench.example/"), !tif) << i;
+    }
+  }
 }
 
 // No cookie at all: every probe of the container is tried 21 times, 100 ms
