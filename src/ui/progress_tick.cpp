@@ -1,17 +1,19 @@
 #include "ui/progress_tick.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace bpriv {
 
 namespace {
 
 // The record's texts are bounded arrays another thread may be rewriting: read
-// up to the first NUL, never past the array.
-std::u16string ReadText(const char16_t (&text)[kProgressTextUnits]) {
+// up to the first NUL, never past the array. A view: an idle tick compares
+// without copying.
+std::u16string_view ReadText(const char16_t (&text)[kProgressTextUnits]) {
   size_t n = 0;
   while (n < kProgressTextUnits && text[n] != 0) ++n;
-  return std::u16string(text, n);
+  return std::u16string_view(text, n);
 }
 
 bool LoadText(CStringTable* strings, uint32_t id, std::u16string* out) {
@@ -68,18 +70,23 @@ class CTick {
   CTick(CTickWindow& window, std::vector<TickChange>* out) : vis_(window), out_(out) {}
 
   void Show(int control) {
-    out_->push_back({TickChange::kShow, control, {}, 0});
+    Add(TickChange::kShow, control);
     vis_.Set(control, true);
   }
   void Hide(int control) {
-    out_->push_back({TickChange::kHide, control, {}, 0});
+    Add(TickChange::kHide, control);
     vis_.Set(control, false);
   }
   void Text(int control, std::u16string text) {
-    out_->push_back({TickChange::kSetText, control, std::move(text), 0});
+    TickChange change{TickChange::kSetText, control};
+    change.text = std::move(text);
+    out_->push_back(std::move(change));
   }
-  void Add(TickChange::Kind kind, int control, uint64_t value = 0) {
-    out_->push_back({kind, control, {}, value});
+  void Add(TickChange::Kind kind, int control) { out_->push_back(TickChange{kind, control}); }
+  void Bar(uint64_t percent) {
+    TickChange bar{TickChange::kSetBar, kCtlProgress};
+    bar.value = percent;
+    out_->push_back(std::move(bar));
   }
   // The item line appears when the dialog can be seen and it is hidden.
   void RevealItem() {
@@ -91,7 +98,7 @@ class CTick {
       Show(kCtlProgress);
       Show(kCtlPercent);
     }
-    Add(TickChange::kSetBar, kCtlProgress, percent);
+    Bar(percent);
     Text(kCtlPercent, DecimalText(std::min<uint64_t>(percent, 100)) + u"%");
   }
   void HidePercent() {
@@ -157,11 +164,11 @@ void DecideTick(ProgressRecord& record, TickMemory& memory, const TickSettings& 
     return;
   }
 
-  const std::u16string item = ReadText(record.current_item);
+  const std::u16string_view item = ReadText(record.current_item);
   if (!item.empty() ? item != memory.last_item : !memory.last_item.empty()) {
+    memory.last_item.assign(item);
     tick.RevealItem();
-    tick.Text(kCtlCurrentItem, item);
-    memory.last_item = item;
+    tick.Text(kCtlCurrentItem, memory.last_item);
   }
 
   const uint64_t bytes_done = record.bytes_done.load(std::memory_order_relaxed);
@@ -202,10 +209,10 @@ void DecideTick(ProgressRecord& record, TickMemory& memory, const TickSettings& 
       record.heading[n] = 0;
     }
   }
-  std::u16string heading = ReadText(record.heading);
+  const std::u16string_view heading = ReadText(record.heading);
   if (heading != memory.last_heading) {
-    tick.Text(kCtlHeading, heading);
-    memory.last_heading = std::move(heading);
+    memory.last_heading.assign(heading);
+    tick.Text(kCtlHeading, memory.last_heading);
   }
 }
 

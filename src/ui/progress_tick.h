@@ -26,8 +26,9 @@ constexpr uint32_t kTickIntervalMs = 150;
 
 struct TickChange {
   enum Kind { kEnd, kDisable, kShow, kHide, kSetText, kSetBar };
+  TickChange(Kind k, int id) : kind(k), control(id) {}
   Kind kind;
-  int control = 0;
+  int control;
   std::u16string text;  // kSetText
   uint64_t value = 0;   // kSetBar: the raw percentage
   bool operator==(const TickChange& o) const {

@@ -159,6 +159,40 @@ TEST_F(ProgressTick, PercentShownOnlyWithATotalOfTwoOrMore) {
   }
 }
 
+TEST_F(ProgressTick, BarVisibilityChangesOnlyWhenDue) {
+  // The first tick's files step hides what its bytes step has just shown.
+  record.bytes_total = 100;
+  record.bytes_done = 10;
+  auto changes = Tick();
+  std::vector<TickChange::Kind> kinds;
+  for (const TickChange& c : changes)
+    if (c.control == kCtlProgress) kinds.push_back(c.kind);
+  EXPECT_EQ(kinds, (std::vector<TickChange::Kind>{TickChange::kShow, TickChange::kSetBar, TickChange::kHide}));
+  // Shown once, then only moved.
+  record.bytes_done = 20;
+  changes = Tick();
+  EXPECT_TRUE(Find(changes, TickChange::kShow, kCtlProgress).has_value());
+  record.bytes_done = 30;
+  changes = Tick();
+  EXPECT_FALSE(Find(changes, TickChange::kShow, kCtlProgress).has_value());
+  EXPECT_EQ(Find(changes, TickChange::kSetBar, kCtlProgress)->value, 30u);
+  // A hidden dialog gets no bar shown, only moved.
+  window.shown[kTickDialog] = false;
+  window.shown[kCtlProgress] = false;
+  record.bytes_done = 40;
+  changes = Tick();
+  EXPECT_FALSE(Find(changes, TickChange::kShow, kCtlProgress).has_value());
+  EXPECT_EQ(Find(changes, TickChange::kSetBar, kCtlProgress)->value, 40u);
+}
+
+TEST_F(ProgressTick, TextsReadNoFurtherThanTheirArray) {
+  std::fill(std::begin(record.current_item), std::end(record.current_item), u'x');
+  SetText(record.heading, u"h");
+  const auto item = Find(Tick(), TickChange::kSetText, kCtlCurrentItem);
+  ASSERT_TRUE(item.has_value());
+  EXPECT_EQ(item->text.size(), kProgressTextUnits);
+}
+
 TEST_F(ProgressTick, HeadingFallsBackBySchedulerMode) {
   for (uint32_t scheduler : {0u, 1u}) {
     record.heading[0] = 0;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
@@ -107,14 +108,35 @@ TEST(WipeProgressDlg, ShowsTextsAndIsShownAtFirstIdleWhateverTheDigit) {
   }
 }
 
-TEST(WipeProgressDlg, DisplayModeZeroShowsTheBarAndSchedulerCaption) {
-  CWipeProgressDlg dlg;  // the defaults: display mode 0, scheduler mode 1
-  dlg.SetDisplayFlags(0);
+TEST(WipeProgressDlg, DisplayModeAppliedOnlyToADialogShownAtSetUp) {
+  // With display mode 0 the set-up hides the item line of a dialog it shows;
+  // a dialog left hidden keeps the template's line, and nothing shows it later
+  // while the item stays empty.
+  for (uint32_t digit : {0u, 2u}) {
+    CWipeProgressDlg dlg;  // the defaults: display mode 0, scheduler mode 1
+    dlg.SetDisplayFlags(digit);
+    RunDriven(dlg, [&](HWND d) {
+      EXPECT_EQ(ItemText(d, IDC_PERCENT), L"0%");
+      // No heading given: the tick falls back to the scheduler's line.
+      EXPECT_TRUE(WaitUntil([&] { return ItemText(d, IDC_HEADING) == L"Brightsweep Scheduler is running now..."; }));
+      EXPECT_EQ(ItemShown(d, IDC_CURRENT_ITEM), digit == 2) << digit;
+      EXPECT_TRUE(::IsWindowVisible(d));
+    });
+  }
+}
+
+TEST(WipeProgressDlg, CentredInTheWorkArea) {
+  CWipeProgressDlg dlg;
+  ConfigureLikeAJob(dlg, 0);
   RunDriven(dlg, [&](HWND d) {
-    EXPECT_EQ(ItemText(d, IDC_PERCENT), L"0%");
-    EXPECT_FALSE(ItemShown(d, IDC_CURRENT_ITEM));
-    // No heading given: the tick falls back to the scheduler's line.
-    EXPECT_TRUE(WaitUntil([&] { return ItemText(d, IDC_HEADING) == L"Brightsweep Scheduler is running now..."; }));
+    RECT r;
+    ASSERT_TRUE(::GetWindowRect(d, &r));
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(::GetMonitorInfoW(::MonitorFromWindow(d, MONITOR_DEFAULTTONEAREST), &info));
+    const RECT& w = info.rcWork;
+    EXPECT_LE(std::abs((r.left + r.right) - (w.left + w.right)), 2) << r.left << " " << w.right;
+    EXPECT_LE(std::abs((r.top + r.bottom) - (w.top + w.bottom)), 2) << r.top << " " << w.bottom;
   });
 }
 
