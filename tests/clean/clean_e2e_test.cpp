@@ -120,6 +120,7 @@ TEST_F(CleanEndToEnd, StopConfirmedDuringAWipeLeavesTheRestCached) {
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "exit 1") << r.output;
   EXPECT_NE(std::find(lines.begin(), lines.end(), "stop confirmed"), lines.end()) << r.output;
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "heading Wiping Temporary Internet Files"), lines.end());
   int cached = 0;
   for (int i = 0; i < 10; ++i) {
     const std::string url = "http://stop.example/" + std::to_string(i);

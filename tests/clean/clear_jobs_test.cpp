@@ -1,9 +1,13 @@
-// The cookie worker over the fake cache: the container's retry rule, which
-// the real cache cannot be made to exercise. The end-to-end tests cover the rest.
+// The workers over the fake cache: the cookie container's retry rule, which
+// the real cache cannot be made to exercise, and the workers' own file calls.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "cache/fake_url_cache.h"
 #include "clean/clear_cookies.h"
+#include "clean/clear_temp_files.h"
+#include "wipe/win_test_files.h"
 
 namespace bpriv {
 namespace {
@@ -72,6 +76,29 @@ TEST(ClearCookiesWorker, ContainerRetries) {
     ASSERT_EQ(static_cast<int>(r.cache.first_patterns.size()), c.first_calls);
     EXPECT_EQ(r.cache.first_patterns[0], L"cookie:");
   }
+}
+
+// The fake's DeleteEntry leaves files alone, so what remains is what the
+// workers did to the files themselves: delete mode leaves a cookie's file to
+// its cache entry; a file that cannot be deleted (read-only, and no algorithm
+// to clear that) gets its cache name back, and its entry goes all the same.
+TEST(CleanWorkers, FileCallsOfTheWorkers) {
+  CTempFolder folder;
+  const std::wstring cookie = folder / L"c.txt", tif = folder / L"t.txt";
+  ASSERT_TRUE(WriteBytes(cookie, {1, 2, 3}) && WriteBytes(tif, {4, 5, 6}));
+  ASSERT_TRUE(::SetFileAttributesW(tif.c_str(), FILE_ATTRIBUTE_READONLY));
+  CookieRun r;
+  AddCookie(r.cache, L"Cookie:c@x/", cookie, 3);
+  AddCookie(r.cache, L"http://x/t", tif, 3);
+  r.Go();
+  EXPECT_EQ(r.record.bytes_done.load(), 3u);
+  ProgressRecord record;
+  record.job_args = new uint32_t[3]{99, 0, 0};
+  ClearTempFilesBody(record, true, CleanEnv{&r.cache, {}, NoFolder});
+  EXPECT_EQ(r.cache.size(), 0u);
+  std::vector<std::wstring> left = ListFolder(folder.path());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::wstring>{L"c.txt", L"t.txt"}));
 }
 
 }  // namespace
