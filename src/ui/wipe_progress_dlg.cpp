@@ -295,11 +295,15 @@ void CWipeProgressDlg::ConfirmStop() {
   // Once the job has ended a WM_QUIT is on its way, and a message box would
   // return at once without asking: there is nothing left to stop.
   if ((loop_flags_ & kLoopContinueModal) == 0) return;
+  // Clicks posted while the question is open (by anyone) would stack boxes.
+  if (asking_stop_) return;
+  asking_stop_ = true;
   std::wstring text, caption;
   (void)Load(strings_, IDS_ARE_YOU_SURE, &text);
   (void)Load(strings_, IDS_STOP_CAPTION, &caption);
-  if (::MessageBoxW(hwnd_, text.c_str(), caption.c_str(), kStopBoxFlags) == IDYES)
-    record_.stop_flag.store(1);
+  const int answer = ::MessageBoxW(hwnd_, text.c_str(), caption.c_str(), kStopBoxFlags);
+  asking_stop_ = false;
+  if (answer == IDYES) record_.stop_flag.store(1);
 }
 
 void CWipeProgressDlg::WriteSched() {

@@ -85,6 +85,7 @@ class CWipeProgressDlg {
   uint32_t in_modal_run_ = 0;
   uint32_t loop_flags_ = 0;
   int modal_result_ = -1;
+  bool asking_stop_ = false;  // the Stop question is open
   UINT_PTR timer_id_ = 0;
   HICON icon_ = nullptr;  // a shared resource icon: never destroyed
   CTrayIcon tray_;

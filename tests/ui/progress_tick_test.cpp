@@ -10,21 +10,18 @@
 namespace bpriv {
 namespace {
 
-// Visibility as a dialog would report it; the tick's own changes are applied
-// between ticks the way the Win32 side applies them.
-class CFakeWindow : public CTickWindow {
- public:
+// Visibility as a dialog reports it; each tick's show/hide changes are
+// applied before the next, as the Win32 side does.
+struct CFakeWindow : CTickWindow {
   std::map<int, bool> shown{{kTickDialog, true}, {kCtlCurrentItem, true}, {kCtlProgress, false}};
   int asked = 0;
   bool IsShown(int control) override {
     ++asked;
     return shown[control];
   }
-  void Apply(const std::vector<TickChange>& changes) {
-    for (const TickChange& c : changes)
-      if (c.kind == TickChange::kShow || c.kind == TickChange::kHide) shown[c.control] = c.kind == TickChange::kShow;
-  }
 };
+
+using Changes = std::vector<TickChange>;
 
 class ProgressTick : public ::testing::Test {
  protected:
@@ -34,17 +31,22 @@ class ProgressTick : public ::testing::Test {
     settings.strings = &strings;
     settings.scheduler_mode = 0;
   }
-  std::vector<TickChange> Tick() {
-    std::vector<TickChange> out;
+  Changes Tick() {
+    Changes out;
     DecideTick(record, memory, settings, window, &out);
-    window.Apply(out);
+    for (const TickChange& c : out)
+      if (c.kind == TickChange::kShow || c.kind == TickChange::kHide) window.shown[c.control] = c.kind == TickChange::kShow;
     return out;
   }
-  // A copy: the callers often search the list a tick has just returned.
-  static std::optional<TickChange> Find(const std::vector<TickChange>& v, TickChange::Kind kind, int control) {
+  // A copy: callers often search the list a tick has just returned.
+  static std::optional<TickChange> Find(const Changes& v, TickChange::Kind kind, int control) {
     for (const TickChange& c : v)
       if (c.kind == kind && c.control == control) return c;
     return std::nullopt;
+  }
+  static std::u16string TextOf(const Changes& v, int control) {
+    const auto c = Find(v, TickChange::kSetText, control);
+    return c ? c->text : u"(none)";
   }
   static void SetText(char16_t (&field)[kProgressTextUnits], const std::u16string& text) {
     std::copy(text.begin(), text.end(), field);
@@ -60,35 +62,31 @@ class ProgressTick : public ::testing::Test {
 TEST_F(ProgressTick, FirstTickDrawsThenUnchangedRecordChangesNothing) {
   SetText(record.heading, u"Wiping Cookies");
   SetText(record.current_item, u"C:\\a.txt");
-  const auto first = Tick();
-  const auto bytes = Find(first, TickChange::kSetText, kCtlByteCount);
-  ASSERT_NE(bytes, std::nullopt) << "bytes done 0 is still drawn at the first tick";
-  EXPECT_EQ(bytes->text, u"0 MB (0 bytes) wiped");
-  ASSERT_NE(Find(first, TickChange::kSetText, kCtlHeading), std::nullopt);
-  ASSERT_NE(Find(first, TickChange::kSetText, kCtlCurrentItem), std::nullopt);
+  const Changes first = Tick();
+  EXPECT_EQ(TextOf(first, kCtlByteCount), u"0 MB (0 bytes) wiped") << "bytes done 0 drawn at the first tick";
+  EXPECT_EQ(TextOf(first, kCtlHeading), u"Wiping Cookies");
+  EXPECT_EQ(TextOf(first, kCtlCurrentItem), u"C:\\a.txt");
   window.asked = 0;
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(Tick().empty()) << "tick " << i;
   EXPECT_EQ(window.asked, 0) << "an idle tick asks no window";
 }
 
-TEST_F(ProgressTick, DoneFlagEndsBeforeAnyDrawing) {
-  record.done_flag = 1;
-  record.stop_flag = 1;
-  SetText(record.current_item, u"x");
-  const auto changes = Tick();
-  ASSERT_EQ(changes.size(), 2u);
-  EXPECT_EQ(changes[0].kind, TickChange::kDisable);
-  EXPECT_EQ(changes[0].control, kCtlStop);
-  EXPECT_EQ(changes[1].kind, TickChange::kEnd);
-  EXPECT_EQ(record.heading[0], 0) << "no heading filled in the ending tick";
-}
-
-TEST_F(ProgressTick, StopDisablesTheButtonOnce) {
+TEST_F(ProgressTick, StopDisablesOnceAndDoneEndsBeforeAnyDrawing) {
   Tick();
   record.stop_flag = 1;
-  EXPECT_NE(Find(Tick(), TickChange::kDisable, kCtlStop), std::nullopt);
-  EXPECT_EQ(Find(Tick(), TickChange::kDisable, kCtlStop), std::nullopt);
+  EXPECT_TRUE(Find(Tick(), TickChange::kDisable, kCtlStop));
+  EXPECT_FALSE(Find(Tick(), TickChange::kDisable, kCtlStop));
   EXPECT_EQ(memory.stop_delay, 300u);
+
+  record.heading[0] = 0;
+  memory = TickMemory();
+  record.done_flag = 1;
+  SetText(record.current_item, u"x");
+  const Changes changes = Tick();
+  ASSERT_EQ(changes.size(), 2u);
+  EXPECT_EQ(changes[0].kind, TickChange::kDisable);
+  EXPECT_EQ(changes[1].kind, TickChange::kEnd);
+  EXPECT_EQ(record.heading[0], 0) << "no heading filled in the ending tick";
 }
 
 TEST_F(ProgressTick, ByteCountShiftAndWordingByWipeMode) {
@@ -101,21 +99,15 @@ TEST_F(ProgressTick, ByteCountShiftAndWordingByWipeMode) {
       {1, uint64_t{1} << 20, u"1 MB (1048576 bytes) wiped"},
       {0, (uint64_t{5} << 20) + 12345, u"5 MB (5255225 bytes) deleted"},
       {0, ~uint64_t{0} - 1, u"17592186044415 MB (18446744073709551614 bytes) deleted"},
+      {2, 7, u"(none)"},  // no string 130: the line stays as it is
   };
   for (const Case& c : cases) {
     memory = TickMemory();
-    settings.wipe_mode = c.wipe_mode;
+    if (c.wipe_mode == 2) strings.entries.erase(130);
+    settings.wipe_mode = c.wipe_mode == 0 ? 0 : 1;
     record.bytes_done = c.bytes;
-    const auto line = Find(Tick(), TickChange::kSetText, kCtlByteCount);
-    ASSERT_NE(line, std::nullopt) << c.bytes;
-    EXPECT_EQ(line->text, c.text);
+    EXPECT_EQ(TextOf(Tick(), kCtlByteCount), c.text) << c.bytes;
   }
-}
-
-TEST_F(ProgressTick, MissingFormatLeavesTheLine) {
-  strings.entries.erase(130);
-  record.bytes_done = 7;
-  EXPECT_EQ(Find(Tick(), TickChange::kSetText, kCtlByteCount), std::nullopt);
 }
 
 TEST_F(ProgressTick, PercentShownOnlyWithATotalOfTwoOrMore) {
@@ -146,16 +138,14 @@ TEST_F(ProgressTick, PercentShownOnlyWithATotalOfTwoOrMore) {
     record.files_total = c.files_total;
     record.files_done = c.files_done;
     record.bytes_done = c.bytes_done;
-    const auto changes = Tick();
+    const Changes changes = Tick();
     const auto bar = Find(changes, TickChange::kSetBar, kCtlProgress);
-    const auto text = Find(changes, TickChange::kSetText, kCtlPercent);
     EXPECT_EQ(window.shown[kCtlProgress], c.bar) << c.bytes_total << "/" << c.files_total;
     EXPECT_EQ(window.shown[kCtlPercent], c.bar);
     ASSERT_EQ(bar.has_value(), c.bar);
     if (!c.bar) continue;
-    ASSERT_NE(text, std::nullopt);
     EXPECT_EQ(bar->value, c.raw);
-    EXPECT_EQ(text->text, c.text);
+    EXPECT_EQ(TextOf(changes, kCtlPercent), c.text);
   }
 }
 
@@ -163,34 +153,21 @@ TEST_F(ProgressTick, BarVisibilityChangesOnlyWhenDue) {
   // The first tick's files step hides what its bytes step has just shown.
   record.bytes_total = 100;
   record.bytes_done = 10;
-  auto changes = Tick();
   std::vector<TickChange::Kind> kinds;
-  for (const TickChange& c : changes)
+  for (const TickChange& c : Tick())
     if (c.control == kCtlProgress) kinds.push_back(c.kind);
   EXPECT_EQ(kinds, (std::vector<TickChange::Kind>{TickChange::kShow, TickChange::kSetBar, TickChange::kHide}));
-  // Shown once, then only moved.
   record.bytes_done = 20;
-  changes = Tick();
-  EXPECT_TRUE(Find(changes, TickChange::kShow, kCtlProgress).has_value());
+  EXPECT_TRUE(Find(Tick(), TickChange::kShow, kCtlProgress));
   record.bytes_done = 30;
-  changes = Tick();
-  EXPECT_FALSE(Find(changes, TickChange::kShow, kCtlProgress).has_value());
+  Changes changes = Tick();
+  EXPECT_FALSE(Find(changes, TickChange::kShow, kCtlProgress)) << "shown once, then only moved";
   EXPECT_EQ(Find(changes, TickChange::kSetBar, kCtlProgress)->value, 30u);
-  // A hidden dialog gets no bar shown, only moved.
-  window.shown[kTickDialog] = false;
-  window.shown[kCtlProgress] = false;
+  window.shown[kTickDialog] = window.shown[kCtlProgress] = false;
   record.bytes_done = 40;
   changes = Tick();
-  EXPECT_FALSE(Find(changes, TickChange::kShow, kCtlProgress).has_value());
+  EXPECT_FALSE(Find(changes, TickChange::kShow, kCtlProgress)) << "a hidden dialog gets no bar shown";
   EXPECT_EQ(Find(changes, TickChange::kSetBar, kCtlProgress)->value, 40u);
-}
-
-TEST_F(ProgressTick, TextsReadNoFurtherThanTheirArray) {
-  std::fill(std::begin(record.current_item), std::end(record.current_item), u'x');
-  SetText(record.heading, u"h");
-  const auto item = Find(Tick(), TickChange::kSetText, kCtlCurrentItem);
-  ASSERT_TRUE(item.has_value());
-  EXPECT_EQ(item->text.size(), kProgressTextUnits);
 }
 
 TEST_F(ProgressTick, HeadingFallsBackBySchedulerMode) {
@@ -198,31 +175,34 @@ TEST_F(ProgressTick, HeadingFallsBackBySchedulerMode) {
     record.heading[0] = 0;
     memory = TickMemory();
     settings.scheduler_mode = scheduler;
-    const auto heading = Find(Tick(), TickChange::kSetText, kCtlHeading);
-    ASSERT_NE(heading, std::nullopt);
-    EXPECT_EQ(heading->text, scheduler ? u"Scheduler now" : u"Cleaning now");
-    EXPECT_EQ(std::u16string(record.heading), heading->text) << "written into the record";
+    const std::u16string heading = TextOf(Tick(), kCtlHeading);
+    EXPECT_EQ(heading, scheduler ? u"Scheduler now" : u"Cleaning now");
+    EXPECT_EQ(std::u16string(record.heading), heading) << "written into the record";
   }
+  strings.entries[781] = std::wstring(300, L'y');
+  record.heading[0] = 0;
+  EXPECT_EQ(TextOf(Tick(), kCtlHeading), std::u16string(kProgressTextUnits - 1, u'y')) << "cut to the record";
 }
 
-TEST_F(ProgressTick, ItemLineRevealedAndEmptiedOnlyOnChange) {
+TEST_F(ProgressTick, ItemLineRevealedEmptiedAndBounded) {
   window.shown[kCtlCurrentItem] = false;
   SetText(record.current_item, u" C:\\cache\\a.gif");
-  auto changes = Tick();
-  ASSERT_NE(Find(changes, TickChange::kShow, kCtlCurrentItem), std::nullopt);
-  EXPECT_EQ(Find(changes, TickChange::kSetText, kCtlCurrentItem)->text, u" C:\\cache\\a.gif");
+  Changes changes = Tick();
+  EXPECT_TRUE(Find(changes, TickChange::kShow, kCtlCurrentItem));
+  EXPECT_EQ(TextOf(changes, kCtlCurrentItem), u" C:\\cache\\a.gif");
   record.current_item[0] = 0;
-  changes = Tick();
-  ASSERT_NE(Find(changes, TickChange::kSetText, kCtlCurrentItem), std::nullopt);
-  EXPECT_EQ(Find(changes, TickChange::kSetText, kCtlCurrentItem)->text, u"");
+  EXPECT_EQ(TextOf(Tick(), kCtlCurrentItem), u"");
   EXPECT_TRUE(Tick().empty());
   // A hidden dialog leaves a hidden line hidden but still sets its text.
-  window.shown[kTickDialog] = false;
-  window.shown[kCtlCurrentItem] = false;
+  window.shown[kTickDialog] = window.shown[kCtlCurrentItem] = false;
   SetText(record.current_item, u"b");
   changes = Tick();
-  EXPECT_EQ(Find(changes, TickChange::kShow, kCtlCurrentItem), std::nullopt);
-  EXPECT_NE(Find(changes, TickChange::kSetText, kCtlCurrentItem), std::nullopt);
+  EXPECT_FALSE(Find(changes, TickChange::kShow, kCtlCurrentItem));
+  EXPECT_EQ(TextOf(changes, kCtlCurrentItem), u"b");
+  // A text without its NUL is read up to the end of its array only.
+  std::fill(std::begin(record.current_item), std::end(record.current_item), u'x');
+  SetText(record.heading, u"h");
+  EXPECT_EQ(TextOf(Tick(), kCtlCurrentItem).size(), kProgressTextUnits);
 }
 
 TEST(FormatCount, ReplacesInTurnAndKeepsTheRest) {
