@@ -6,6 +6,23 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh win >/dev/null
 run() { echo "\$ agentctl $*"; build/win/wine-run build/win/bin/agentctl.exe "$@" | tr -d '\r'; echo; }
+cp build/win/bin/agentctl.exe build/win/bin/demoBSweepRun.exe
+ctl() { echo "\$ demoBSweepRun $*"; build/win/wine-run build/win/bin/demoBSweepRun.exe "$@" | tr -d '\r'; echo; }
+
+# The agent's main job: cleaning. agentctl seeds the cache with temporary files
+# and cookies and writes the favourite-cookie list; the cache is listed, the
+# cookies are wiped (DoD 5220.22-M, 3 passes; over before the dialog's first
+# tick), then the temporary files (Gutmann, 35 passes) while agentctl follows
+# the progress dialog; the cache listed again holds only the favourite cookie.
+run seed --clear --tif http://www.example.com/index.html 1200 --tif http://www.example.com/video.mp4 30000000 \
+    --nofile http://www.example.com/redirect --cookie user@example.com/ --cookie user@ads.example.net/ \
+    --names LowFavCookies1 "USER@EXAMPLE.COM/"
+ctl list --job tif --number 4711
+ctl list --job cookies --number 4712
+run clean /BSWCLEARCOOKIES01-2-0
+run clean /BSWCLEARTIF01-4-0
+ctl list --job tif --number 4711
+ctl list --job cookies --number 4712
 run run /BSWCLEARHISTORY
 run run /BSWLOADHISTORY12a
 run run /BSWCLEARTIF41-2-3
@@ -17,8 +34,6 @@ REG='C:\windows\system32\reg.exe'
 wreg() { build/win/wine-run "$REG" "$@" >/dev/null 2>&1; }
 history=$(build/win/wine-run cmd.exe /c 'echo %LOCALAPPDATA%' | tr -d '\r')\\Microsoft\\Windows\\History
 hist_unix=$(WINEPREFIX=$PWD/build/win/wineprefix winepath -u "$history" 2>/dev/null)
-cp build/win/bin/agentctl.exe build/win/bin/demoBSweepRun.exe
-ctl() { echo "\$ demoBSweepRun $*"; build/win/wine-run build/win/bin/demoBSweepRun.exe "$@" | tr -d '\r'; echo; }
 ctl list                                   # Windows 6.1: the store walk
 if [ -n "$hist_unix" ] && [ -z "$(ls -A "$hist_unix" 2>/dev/null)" ]; then
   mkdir -p "$hist_unix/Today/example.com" "$hist_unix/Last Week"
@@ -45,7 +60,8 @@ run run /BSWGETFAVLIST
 echo "\$ cat CFL458391   (UTF-16LE; the favourite that is not cached is left out)"
 iconv -f UTF-16LE -t UTF-8 "$data_unix/CFL458391" | tr -d '\r'; echo
 run seed --clear
-rm -f "$data_unix/4711Cookies" "$data_unix/CFL458391" "$data_unix/CFL458392"
+rm -f "$data_unix/4711Cookies" "$data_unix/4712Cookies" "$data_unix/CFL458391" "$data_unix/CFL458392" \
+      "$data_unix/LowFavCookies1"
 rm -f build/win/bin/demoBSweepRun.exe
 build/win/wine-run cmd.exe /c exit >/dev/null 2>&1; WINEPREFIX=$PWD/build/win/wineprefix wineserver -k || true
 # Walking the cache makes Wine create the history container's files in the

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bare_wipe_loop.h"
 #include "fill_ratio.h"
 #include "wipe/algo_registry.h"
 #include "wipe/file_wiper_win.h"
@@ -82,35 +83,6 @@ bool CreateSmallFile(const std::wstring& path) {
   ::WriteFile(file, text, sizeof text - 1, &written, nullptr);
   ::CloseHandle(file);
   return true;
-}
-
-// What a wipe, 26 renames and a delete of a small file need at least, with
-// no checks and names made up front.
-void BareLoopOne(const std::wstring& folder, const std::wstring& path,
-                 const std::vector<std::wstring>& names, uint8_t* buffer) {
-  ::GetFileAttributesW(path.c_str());
-  wchar_t volume[MAX_PATH + 1], system[MAX_PATH + 1];
-  DWORD serial, component, flags;
-  ::GetDriveTypeW(L"C:\\");
-  ::GetVolumeInformationW(L"C:\\", volume, MAX_PATH, &serial, &component, &flags, system, MAX_PATH);
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_NO_BUFFERING, nullptr);
-  DWORD spc, bps, free_clusters, clusters;
-  ::GetDiskFreeSpaceW(L"C:\\", &spc, &bps, &free_clusters, &clusters);
-  LARGE_INTEGER size, zero = {};
-  ::GetFileSizeEx(file, &size);
-  ::SetFilePointerEx(file, zero, nullptr, FILE_BEGIN);
-  std::memset(buffer, 0, 512);
-  DWORD written = 0;
-  ::WriteFile(file, buffer, 512, &written, nullptr);
-  ::FlushFileBuffers(file);
-  ::CloseHandle(file);
-  std::wstring current = path;
-  for (const std::wstring& name : names) {
-    const std::wstring next = folder + name;
-    if (::MoveFileW(current.c_str(), next.c_str())) current = next;
-  }
-  ::DeleteFileW(current.c_str());
 }
 
 int BenchSmall(const std::wstring& folder_arg, int count) {

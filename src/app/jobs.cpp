@@ -3,7 +3,9 @@
 #include "cache/history_listing.h"
 #include "cache/list_cookies.h"
 #include "cache/list_temp_files.h"
+#include "clean/clear_cookies.h"
 #include "clean/clear_history.h"
+#include "clean/clear_temp_files.h"
 #include "clean/fav_list.h"
 #include "link/listing_window.h"
 #include "wipe/algo_registry.h"
@@ -19,6 +21,8 @@ const JobTable& AgentJobs() {
     t.list_cookies = ListCookies;
     t.clear_history = [] { return ClearUrlHistory(); };
     t.get_fav_list = [](bool epm) { return GetFavList(epm); };
+    t.clear_temp_files = ClearTempFiles;
+    t.clear_cookies = ClearCookies;
     t.init_wipe_algos = InitWipeAlgos;
     return t;
   }();

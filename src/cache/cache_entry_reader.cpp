@@ -28,36 +28,48 @@ void CCacheEntryReader::Pause() const {
   else ::Sleep(policy_.pause_ms);
 }
 
-bool CCacheEntryReader::ProbeFirst(const wchar_t* pattern, DWORD* size) {
+// One probe of the first entry: the error it ends with (0 when the cache
+// answered a probe with a handle, which is not ours to keep).
+DWORD CCacheEntryReader::ProbeFirstOnce(const wchar_t* pattern, DWORD* size) {
+  *size = 0;
+  HANDLE probe = api_.FindFirst(pattern, nullptr, size);
+  if (probe) {
+    (void)api_.FindClose(probe);
+    return 0;
+  }
+  return ::GetLastError();
+}
+
+// Every failed probe, an empty container included, is tried again as the
+// policy says. Within one attempt, a pattern that finds no entry at all is
+// asked once more under its second spelling (Wine's cookie container), which
+// is kept from then on.
+bool CCacheEntryReader::ProbeFirst(DWORD* size) {
+  const wchar_t* second = SecondSpellingOf(pattern_);
   for (int attempt = 1;; ++attempt) {
-    *size = 0;
-    HANDLE probe = api_.FindFirst(pattern, nullptr, size);
-    if (probe) {  // a cache that answers a probe with a handle: not ours to keep
-      (void)api_.FindClose(probe);
-      return false;
+    DWORD error = ProbeFirstOnce(pattern_, size);
+    if (error == 0) return false;
+    if (error == ERROR_NO_MORE_ITEMS && second) {
+      error = ProbeFirstOnce(second, size);
+      if (error == 0) return false;
+      if (error == ERROR_INSUFFICIENT_BUFFER && *size != 0) pattern_ = second;
     }
-    const DWORD error = ::GetLastError();
     if (error == ERROR_INSUFFICIENT_BUFFER && *size != 0) return true;
-    if (error == ERROR_NO_MORE_ITEMS) {
-      const wchar_t* second = SecondSpellingOf(pattern);
-      if (second && pattern == pattern_) {
-        pattern_ = second;
-        return ProbeFirst(second, size);
-      }
-      return false;
-    }
     if (attempt >= policy_.attempts) return false;
     Pause();
   }
 }
 
+// The end of the container ends the walk at once; a busy cache is asked again,
+// and after the last attempt the read goes ahead with the size last reported.
 bool CCacheEntryReader::ProbeNext(DWORD* size) {
   for (int attempt = 1;; ++attempt) {
     *size = 0;
     if (api_.FindNext(find_.get(), nullptr, size)) return false;  // cannot hold an entry
     const DWORD error = ::GetLastError();
     if (error == ERROR_INSUFFICIENT_BUFFER && *size != 0) return true;
-    if (error == ERROR_NO_MORE_ITEMS || attempt >= policy_.attempts) return false;
+    if (error == ERROR_NO_MORE_ITEMS) return false;
+    if (attempt >= policy_.attempts) return *size != 0;
     Pause();
   }
 }
@@ -101,7 +113,7 @@ bool CCacheEntryReader::ReadEntry(DWORD reported, CacheEntryCopy* entry) {
 bool CCacheEntryReader::Next(CacheEntryCopy* entry) {
   if (over_) return false;
   DWORD size = 0;
-  const bool probed = find_ ? ProbeNext(&size) : ProbeFirst(pattern_, &size);
+  const bool probed = find_ ? ProbeNext(&size) : ProbeFirst(&size);
   if (!probed || !ReadEntry(size, entry)) {
     over_ = true;
     find_.Reset();

@@ -33,7 +33,8 @@ struct CacheEntryCopy {
 class CCacheEntryReader {
  public:
   // pattern: null for the default container; "cookie:" is asked once more as
-  // "Cookie:" when it finds nothing at all.
+  // "Cookie:" when it finds nothing at all. With retries, an empty container
+  // is probed as often as a busy one.
   CCacheEntryReader(UrlCacheApi& api, const wchar_t* pattern, CacheReadPolicy policy = {});
   CCacheEntryReader(const CCacheEntryReader&) = delete;
   CCacheEntryReader& operator=(const CCacheEntryReader&) = delete;
@@ -47,7 +48,8 @@ class CCacheEntryReader {
   bool started() const { return started_; }
 
  private:
-  bool ProbeFirst(const wchar_t* pattern, DWORD* size);
+  DWORD ProbeFirstOnce(const wchar_t* pattern, DWORD* size);
+  bool ProbeFirst(DWORD* size);
   bool ProbeNext(DWORD* size);
   bool ReadEntry(DWORD reported, CacheEntryCopy* entry);
   void Pause() const;

@@ -36,18 +36,9 @@ std::string ReadBytes(const std::wstring& path) {
   return s.str();
 }
 
-// Seeds through agentctl; returns "kind key" -> local file of what it made.
 std::map<std::string, std::string> Seed(const std::wstring& args) {
-  test::ProcessResult r = test::RunAgentctl(L"seed --clear " + args, 120000);
-  EXPECT_EQ(r.exit_code, 0u) << r.output;
-  std::map<std::string, std::string> made;
-  for (const std::string& line : SplitLines(r.output)) {
-    const size_t quote = line.find(" \"");
-    if (line.rfind("tif ", 0) == 0 || line.rfind("cookie ", 0) == 0)
-      made[line.substr(0, quote)] = line.substr(quote + 2, line.size() - quote - 3);
-    else if (line.rfind("nofile ", 0) == 0)
-      made[line] = "";
-  }
+  auto made = test::SeedCache(args);
+  EXPECT_EQ(made.count("error"), 0u) << made["error"];
   return made;
 }
 

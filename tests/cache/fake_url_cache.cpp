@@ -97,10 +97,22 @@ BOOL FakeUrlCache::Deliver(Stored& stored, INTERNET_CACHE_ENTRY_INFOW* buffer, D
   return TRUE;
 }
 
+bool FakeUrlCache::ReadIsBusy(const INTERNET_CACHE_ENTRY_INFOW* buffer) {
+  if (!buffer) return false;
+  if (reads_before_busy > 0) {
+    --reads_before_busy;
+    return false;
+  }
+  if (busy_reads <= 0) return false;
+  --busy_reads;
+  return true;
+}
+
 HANDLE FakeUrlCache::FindFirst(const wchar_t* pattern, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
   ++calls;
-  if (busy_calls > 0) {
-    --busy_calls;
+  first_patterns.push_back(pattern ? pattern : L"(null)");
+  if (busy_calls > 0 || ReadIsBusy(buffer)) {
+    if (busy_calls > 0) --busy_calls;
     Fail(ERROR_SHARING_VIOLATION);
     return nullptr;
   }
@@ -125,6 +137,7 @@ BOOL FakeUrlCache::FindNext(HANDLE find, INTERNET_CACHE_ENTRY_INFOW* buffer, DWO
     --busy_calls;
     return Fail(ERROR_SHARING_VIOLATION);
   }
+  if (ReadIsBusy(buffer)) return Fail(ERROR_SHARING_VIOLATION);
   Stored* next = NextIn(it->second.container, it->second.last_id);
   if (!next) return Fail(ERROR_NO_MORE_ITEMS);
   if (!Deliver(*next, buffer, size)) return FALSE;

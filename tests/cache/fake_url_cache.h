@@ -29,6 +29,12 @@ class FakeUrlCache final : public UrlCacheApi {
   bool wine_matching = false;
   // The next this many find calls (probe or read) fail with ERROR_SHARING_VIOLATION.
   int busy_calls = 0;
+  // Reads (find calls with a buffer) fail with ERROR_SHARING_VIOLATION: once
+  // `reads_before_busy` reads have gone through, the next `busy_reads` do.
+  int reads_before_busy = 0;
+  int busy_reads = 0;
+  // The pattern of every FindFirst call, "(null)" for none.
+  std::vector<std::wstring> first_patterns;
   // Bytes an entry grows by each time a probe (no buffer) reports its size.
   DWORD grow_after_probe = 0;
   // Violations seen: a buffer not zero-filled, a size larger than the block.
@@ -59,6 +65,7 @@ class FakeUrlCache final : public UrlCacheApi {
     std::wstring container;
     unsigned last_id;
   };
+  bool ReadIsBusy(const INTERNET_CACHE_ENTRY_INFOW* buffer);
   std::optional<std::wstring> ContainerOf(const wchar_t* pattern) const;
   Stored* NextIn(const std::wstring& container, unsigned after_id);
   BOOL Deliver(Stored& stored, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size);

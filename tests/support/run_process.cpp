@@ -77,4 +77,18 @@ ProcessResult RunAgentctl(const std::wstring& args, DWORD timeout_ms) {
   return RunProcess(exe, L"\"" + exe + L"\" " + args, timeout_ms);
 }
 
+std::map<std::string, std::string> SeedCache(const std::wstring& args) {
+  ProcessResult r = RunAgentctl(L"seed --clear " + args, 120000);
+  std::map<std::string, std::string> made;
+  if (r.exit_code != 0) made["error"] = r.output;
+  for (const std::string& line : SplitLines(r.output)) {
+    const size_t quote = line.find(" \"");
+    if (line.rfind("tif ", 0) == 0 || line.rfind("cookie ", 0) == 0)
+      made[line.substr(0, quote)] = line.substr(quote + 2, line.size() - quote - 3);
+    else if (line.rfind("nofile ", 0) == 0)
+      made[line] = "";
+  }
+  return made;
+}
+
 }  // namespace bpriv::test

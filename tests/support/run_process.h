@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,5 +30,9 @@ ProcessResult RunProcess(const std::wstring& exe, const std::wstring& command_li
 
 // agentctl with its arguments (each already quoted where needed).
 ProcessResult RunAgentctl(const std::wstring& args, DWORD timeout_ms = 30000);
+
+// "agentctl seed --clear ARGS": what it made, "kind key" -> local file (ASCII
+// samples), e.g. "tif http://a/" -> "C:\\...\\a[1].txt"; "nofile KEY" -> "".
+std::map<std::string, std::string> SeedCache(const std::wstring& args);
 
 }  // namespace bpriv::test

@@ -59,6 +59,7 @@ const wchar_t kUsage[] =
     L"        --cookie NAME [EXPIRE]   the cookie Cookie:NAME: cookie NAME \"FILE\"\n"
     L"                                 (EXPIRE: FILETIME as a decimal number, - for a year ahead)\n"
     L"        --cookies N PREFIX       N cookies PREFIX0@bench.example/ ... (count only)\n"
+    L"        --tifs N PREFIX BYTES    N temporary files PREFIX0, PREFIX1, ... (count only)\n"
     L"        --names FILE NAME,...    a name list; FILE without a folder lies in\n"
     L"                                 the product data folder (--epm-names: the\n"
     L"                                 EPM one); an empty NAME is an empty line\n"

@@ -169,6 +169,14 @@ int SeedCommand(const std::vector<std::wstring>& args) {
           return fail(L"cookie " + std::to_wstring(k));
       std::wprintf(L"cookies %lu\n", n);
       i += 2;
+    } else if (a == L"--tifs") {
+      if (!value(3)) return usage(L"--tifs needs N PREFIX BYTES");
+      const unsigned long n = std::wcstoul(value(1)->c_str(), nullptr, 10);
+      const DWORD bytes = std::wcstoul(value(3)->c_str(), nullptr, 10);
+      for (unsigned long k = 0; k < n; ++k)
+        if (!SeedTempFile(*value(2) + std::to_wstring(k), bytes, &made)) return fail(L"tif " + std::to_wstring(k));
+      std::wprintf(L"tifs %lu\n", n);
+      i += 3;
     } else if (a == L"--names" || a == L"--epm-names") {
       if (!value(2)) return usage(a + L" needs FILE NAMES");
       std::wstring path = *value(1);
