@@ -5,6 +5,8 @@
 #include "cache/list_temp_files.h"
 #include "clean/clear_history.h"
 #include "clean/fav_list.h"
+#include "clean/restore_fav_cookies.h"
+#include "clean/save_fav_cookies.h"
 #include "link/listing_window.h"
 #include "wipe/algo_registry.h"
 
@@ -19,6 +21,8 @@ const JobTable& AgentJobs() {
     t.list_cookies = ListCookies;
     t.clear_history = [] { return ClearUrlHistory(); };
     t.get_fav_list = [](bool epm) { return GetFavList(epm); };
+    t.save_fav_cookies = [](bool epm) { return SaveFavCookies(epm); };
+    t.restore_fav_cookies = [](bool epm) { return RestoreFavCookies(epm); };
     t.init_wipe_algos = InitWipeAlgos;
     return t;
   }();

@@ -15,7 +15,7 @@
 #include "cache/cookie_export.h"
 #include "cache/format_file_time.h"
 #include "cache/url_cache_enumerator.h"
-#include "clean/fav_folders.h"
+#include "data/data_folder.h"
 #include "link/send_record.h"
 #include "support/named_process.h"
 #include "support/run_process.h"

@@ -13,7 +13,7 @@
 #include "../../tools/agentctl/seed.h"
 #include "cache/cache_subject.h"
 #include "cache/fake_url_cache.h"
-#include "clean/fav_name_list.h"
+#include "data/name_list.h"
 #include "support/run_process.h"
 
 namespace bpriv {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "base/unique.h"
-#include "clean/fav_folders.h"
-#include "clean/fav_name_list.h"
+#include "data/data_folder.h"
+#include "data/name_list_file.h"
 
 namespace agentctl {
 
@@ -114,10 +114,7 @@ std::wstring DataFolder(bool epm) { return bpriv::ProductDataFolder(epm); }
 bool WriteNameListFile(const std::wstring& path, const std::vector<std::wstring>& names) {
   const size_t slash = path.find_last_of(L'\\');
   if (slash != std::wstring::npos) ::CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
-  std::string bytes;
-  for (const std::wstring& n : names)
-    bpriv::AppendNameListEntry(std::u16string(reinterpret_cast<const char16_t*>(n.data()), n.size()), &bytes);
-  return WriteBytes(path, bytes.data(), static_cast<DWORD>(bytes.size()));
+  return bpriv::WriteNameListFile(path, names, 0);
 }
 
 int SeedCommand(const std::vector<std::wstring>& args) {
