@@ -102,7 +102,10 @@ class CRestore {
     for (const std::wstring& move : moves_) {
       const size_t tab = move.find(L'\t');
       const std::wstring copy = move.substr(0, tab), original = move.substr(tab + 1);
-      (void)::MoveFileW(copy.c_str(), original.c_str());
+      // MoveFileW only succeeds where the cookie file is missing; asking first
+      // is much cheaper than a refused move.
+      if (::GetFileAttributesW(original.c_str()) == INVALID_FILE_ATTRIBUTES)
+        (void)::MoveFileW(copy.c_str(), original.c_str());
       (void)::DeleteFileW(copy.c_str());
     }
     if (temp_formed_) (void)::RemoveDirectoryW(temp_.c_str());

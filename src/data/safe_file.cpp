@@ -21,10 +21,16 @@ bool SamePathNoCase(const std::wstring& a, const std::wstring& b) {
 
 bool IsPlainFileAt(HANDLE file, const std::wstring& path) {
   if (::GetFileType(file) != FILE_TYPE_DISK) return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!::GetFileInformationByHandle(file, &info)) return false;
-  if (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return false;
-  if (info.nNumberOfLinks != 1) return false;
+  // Not GetFileInformationByHandle: Wine asks the mount manager for the
+  // volume serial number there, which costs about 0.4 ms a call.
+  FILE_ATTRIBUTE_TAG_INFO tag;
+  FILE_STANDARD_INFO standard;
+  if (!::GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof(tag)) ||
+      !::GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof(standard)))
+    return false;
+  if (tag.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT) || standard.Directory)
+    return false;
+  if (standard.NumberOfLinks != 1) return false;
   // Wine shows neither junctions nor Unix symbolic links as reparse points,
   // but the final path of the handle names the file actually opened.
   wchar_t final_path[MAX_PATH + 8];
