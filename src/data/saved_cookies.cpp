@@ -48,12 +48,6 @@ bool ReadUnits(CByteSource& source, std::u16string* text) {
 
 }  // namespace
 
-uint64_t SavedRecordSize(const SavedCookieRecord& r) {
-  uint64_t size = 4 + 2ull * r.url.size() + 4 + 2ull * r.file_name.size() + 8 + 8 + 4;
-  if (!r.file_name.empty()) size += 4 + r.content.size();
-  return size;
-}
-
 void AppendUint32Le(uint32_t value, std::string* bytes) {
   for (int shift = 0; shift < 32; shift += 8) bytes->push_back(static_cast<char>((value >> shift) & 0xFF));
 }

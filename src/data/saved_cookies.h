@@ -24,11 +24,9 @@ struct SavedCookieRecord {
   uint32_t type = 0;
 };
 
-// 28 + 2u bytes, and 4 + 2f + c more with a file name.
-uint64_t SavedRecordSize(const SavedCookieRecord& record);
-
 void AppendUint32Le(uint32_t value, std::string* bytes);
-// The record as it lies in the file. Lengths beyond 32 bits are the caller's
+// The record as it lies in the file: 28 + 2u bytes, and 4 + 2f + c more with
+// a file name. Lengths beyond 32 bits are the caller's
 // to refuse.
 void AppendSavedRecord(const SavedCookieRecord& record, std::string* bytes);
 

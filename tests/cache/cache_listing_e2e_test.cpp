@@ -23,18 +23,12 @@
 namespace bpriv {
 namespace {
 
+using test::ReadBytes;
+
 using test::Lines;
 using test::SplitLines;
 
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }  // ASCII samples
-
-std::string ReadBytes(const std::wstring& path) {
-  std::ifstream in(Narrow(path).c_str(), std::ios::binary);
-  if (!in) return "<missing>";
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // Seeds through agentctl; returns "kind key" -> local file of what it made.
 std::map<std::string, std::string> Seed(const std::wstring& args) {
