@@ -7,6 +7,8 @@
 #include "clean/clear_history.h"
 #include "clean/clear_temp_files.h"
 #include "clean/fav_list.h"
+#include "clean/restore_fav_cookies.h"
+#include "clean/save_fav_cookies.h"
 #include "link/listing_window.h"
 #include "wipe/algo_registry.h"
 
@@ -23,6 +25,8 @@ const JobTable& AgentJobs() {
     t.get_fav_list = [](bool epm) { return GetFavList(epm); };
     t.clear_temp_files = ClearTempFiles;
     t.clear_cookies = ClearCookies;
+    t.save_fav_cookies = [](bool epm) { return SaveFavCookies(epm); };
+    t.restore_fav_cookies = [](bool epm) { return RestoreFavCookies(epm); };
     t.init_wipe_algos = InitWipeAlgos;
     return t;
   }();

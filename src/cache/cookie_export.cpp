@@ -1,6 +1,6 @@
 #include "cache/cookie_export.h"
 
-#include "clean/fav_name_list.h"
+#include "data/name_list.h"
 
 namespace bpriv {
 

@@ -7,7 +7,8 @@
 #include "cache/cookie_export.h"
 #include "cache/format_file_time.h"
 #include "cache/url_cache_enumerator.h"
-#include "clean/fav_folders.h"
+#include "data/data_folder.h"
+#include "data/safe_file.h"
 
 namespace bpriv {
 namespace {
@@ -64,11 +65,11 @@ bool ReadNext(CUrlCacheEnumerator& cookies, bool first, int32_t listing_number, 
 void ListCookiesBody(HWND window, int32_t listing_number, bool watch, const std::wstring& export_path,
                      UrlCacheApi& cache, const RecordChannel& channel) {
   // Created new by every run: an older file of the same number stays as it is
-  // and this run goes without export.
+  // and this run goes without export. A data folder that leads elsewhere (a
+  // planted junction or link) gets no export either.
   UniqueFile file;
   if (!export_path.empty())
-    file.reset(::CreateFileW(export_path.c_str(), FILE_WRITE_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             CREATE_NEW, 0, nullptr));
+    file = OpenPlainFile(export_path, FILE_WRITE_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_NEW);
   const bool exporting = static_cast<bool>(file);
 
   CUrlCacheEnumerator cookies(cache);

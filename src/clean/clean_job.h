@@ -9,7 +9,7 @@
 #include "app/command_line.h"
 #include "cache/cache_entry_reader.h"
 #include "cache/url_cache_api.h"
-#include "clean/fav_folders.h"
+#include "data/data_folder.h"
 #include "ui/progress_record.h"
 
 namespace bpriv {

@@ -2,7 +2,7 @@
 
 #include "resource.h"
 #include "clean/cookie_name.h"
-#include "clean/fav_list.h"
+#include "data/name_list_file.h"
 #include "ui/wipe_progress_dlg.h"
 #include "wipe/file_wiper_win.h"
 

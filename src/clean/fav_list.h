@@ -6,17 +6,15 @@
 #include <vector>
 
 #include "cache/url_cache_api.h"
-#include "clean/fav_folders.h"
+#include "data/data_folder.h"
+#include "data/name_list_file.h"
 
 namespace bpriv {
 
-// The entries of a name-list file, opened with the given sharing. Every
-// failure (missing, empty, unreadable, short) gives an empty list.
-std::vector<std::wstring> ReadNameList(const std::wstring& path, DWORD share_mode);
-
 // Reads CFL458392 (CFL573184 with EPM) from the product data folder, looks up
 // "Cookie:" + name for each and writes the local files found into CFL458391
-// (CFL573183) beside it. Writes nothing when no favourite is cached. Returns 0.
+// (CFL573183) beside it. Writes nothing when no favourite is cached, and never
+// through a planted link. Returns 0.
 int GetFavList(bool epm, UrlCacheApi& cache = WinInetUrlCache(),
                KnownFolderPathFn known_folder = FindKnownFolderPathFn());
 

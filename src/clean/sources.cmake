@@ -1,6 +1,8 @@
 list(APPEND BPRIV_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/clear_history.cpp)
-list(APPEND BPRIV_PURE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/fav_name_list.cpp)
-list(APPEND BPRIV_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/fav_folders.cpp ${CMAKE_CURRENT_LIST_DIR}/fav_list.cpp)
+list(APPEND BPRIV_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/fav_list.cpp)
+list(APPEND BPRIV_PURE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/cookie_path.cpp)
+list(APPEND BPRIV_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/save_fav_cookies.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/restore_fav_cookies.cpp)
 list(APPEND BPRIV_PURE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/cookie_name.cpp)
 list(APPEND BPRIV_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/clean_job.cpp ${CMAKE_CURRENT_LIST_DIR}/clear_temp_files.cpp
      ${CMAKE_CURRENT_LIST_DIR}/clear_cookies.cpp)

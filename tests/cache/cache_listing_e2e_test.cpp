@@ -15,7 +15,7 @@
 #include "cache/cookie_export.h"
 #include "cache/format_file_time.h"
 #include "cache/url_cache_enumerator.h"
-#include "clean/fav_folders.h"
+#include "data/data_folder.h"
 #include "link/send_record.h"
 #include "support/named_process.h"
 #include "support/run_process.h"
@@ -23,18 +23,12 @@
 namespace bpriv {
 namespace {
 
+using test::ReadBytes;
+
 using test::Lines;
 using test::SplitLines;
 
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }  // ASCII samples
-
-std::string ReadBytes(const std::wstring& path) {
-  std::ifstream in(Narrow(path).c_str(), std::ios::binary);
-  if (!in) return "<missing>";
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::map<std::string, std::string> Seed(const std::wstring& args) {
   auto made = test::SeedCache(args);

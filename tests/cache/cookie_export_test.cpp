@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "clean/fav_name_list.h"
+#include "data/name_list.h"
 
 namespace bpriv {
 namespace {

@@ -91,6 +91,7 @@ BOOL FakeUrlCache::Deliver(Stored& stored, INTERNET_CACHE_ENTRY_INFOW* buffer, D
   buffer->CacheEntryType = e.type;
   buffer->dwSizeLow = e.size_low;
   buffer->ExpireTime = e.expire_time;
+  buffer->LastModifiedTime = e.last_modified_time;
   buffer->LastAccessTime = e.last_access_time;
   buffer->dwHeaderInfoSize = e.extra_bytes;
   *size = needed;
@@ -167,14 +168,17 @@ BOOL FakeUrlCache::DeleteEntry(const wchar_t* key) {
   return TRUE;
 }
 
-BOOL FakeUrlCache::Commit(const wchar_t* key, const wchar_t* local_file, FILETIME expire, FILETIME, DWORD type) {
+BOOL FakeUrlCache::Commit(const wchar_t* key, const wchar_t* local_file, FILETIME expire, FILETIME last_modified,
+                          DWORD type) {
   ++calls;
   if (!key || !*key) return Fail(ERROR_INVALID_PARAMETER);
+  if (on_commit) on_commit(key, local_file);
   FakeEntry e;
   e.key = key;
   if (local_file) e.local_file = std::wstring(local_file);
   e.type = type;
   e.expire_time = expire;
+  e.last_modified_time = last_modified;
   ::GetSystemTimeAsFileTime(&e.last_access_time);
   Add(e);
   return TRUE;

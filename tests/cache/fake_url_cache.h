@@ -18,6 +18,7 @@ struct FakeEntry {
   DWORD type = NORMAL_CACHE_ENTRY;
   DWORD size_low = 0;
   FILETIME expire_time = {};
+  FILETIME last_modified_time = {};
   FILETIME last_access_time = {};
   DWORD extra_bytes = 0;  // header info carried in the record, to make it large
 };
@@ -42,6 +43,8 @@ class FakeUrlCache final : public UrlCacheApi {
   int oversized_claims = 0;
   int calls = 0;
   int open_finds = 0;
+  // Called by every Commit before it stores the entry.
+  void (*on_commit)(const wchar_t* key, const wchar_t* local_file) = nullptr;
 
   void Add(const FakeEntry& entry);
   const FakeEntry* Find(const std::wstring& key) const;

@@ -13,21 +13,15 @@
 #include "../../tools/agentctl/seed.h"
 #include "cache/cache_subject.h"
 #include "cache/fake_url_cache.h"
-#include "clean/fav_name_list.h"
+#include "data/name_list.h"
 #include "support/run_process.h"
 
 namespace bpriv {
 namespace {
 
-std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+using test::ReadBytes;
 
-std::string ReadBytes(const std::wstring& path) {
-  std::ifstream in(Narrow(path).c_str(), std::ios::binary);  // ASCII paths in the test prefix
-  if (!in) return "<missing>";
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
 std::string NameListBytes(const std::vector<std::wstring>& names) {
   std::string bytes;

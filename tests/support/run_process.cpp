@@ -1,11 +1,24 @@
 #include "support/run_process.h"
 
+#include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "base/unique.h"
 
 namespace bpriv::test {
+
+std::string ReadBytes(const std::wstring& path) {
+  std::ifstream in(Narrow(path).c_str(), std::ios::binary);
+  if (!in) return "<missing>";
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  std::ofstream(Narrow(path).c_str(), std::ios::binary | std::ios::trunc) << bytes;
+}
 
 Lines SplitLines(const std::string& output) {
   Lines lines;

@@ -17,6 +17,11 @@ struct ProcessResult {
 // ASCII text of a wide string, for messages and comparisons with output.
 inline std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
+// A file's bytes ("<missing>" when it cannot be opened), and a file written
+// whole; ASCII paths, as in the test prefix.
+std::string ReadBytes(const std::wstring& path);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+
 using Lines = std::vector<std::string>;
 
 // Output split into lines, without their CR LF.

@@ -8,8 +8,10 @@
 #include <string>
 
 #include "base/unique.h"
-#include "clean/fav_folders.h"
-#include "clean/fav_name_list.h"
+#include "data/data_folder.h"
+#include "data/name_list_file.h"
+#include "data/safe_file.h"
+#include "data/saved_cookies.h"
 
 namespace agentctl {
 
@@ -114,10 +116,26 @@ std::wstring DataFolder(bool epm) { return bpriv::ProductDataFolder(epm); }
 bool WriteNameListFile(const std::wstring& path, const std::vector<std::wstring>& names) {
   const size_t slash = path.find_last_of(L'\\');
   if (slash != std::wstring::npos) ::CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+  return bpriv::WriteNameListFile(path, names, 0);
+}
+
+bool WriteSavedCookiesFile(const std::wstring& path, const std::vector<SavedRecordText>& records) {
   std::string bytes;
-  for (const std::wstring& n : names)
-    bpriv::AppendNameListEntry(std::u16string(reinterpret_cast<const char16_t*>(n.data()), n.size()), &bytes);
-  return WriteBytes(path, bytes.data(), static_cast<DWORD>(bytes.size()));
+  bpriv::AppendUint32Le(static_cast<uint32_t>(records.size()), &bytes);
+  const FILETIME expire = OneYearAhead();
+  for (const SavedRecordText& r : records) {
+    bpriv::SavedCookieRecord record;
+    record.url.assign(r.key.begin(), r.key.end());
+    record.file_name.assign(r.local_file.begin(), r.local_file.end());
+    record.content = r.content;
+    record.expire_time = expire.dwLowDateTime | (uint64_t{expire.dwHighDateTime} << 32);
+    record.type = COOKIE_CACHE_ENTRY;
+    bpriv::AppendSavedRecord(record, &bytes);
+  }
+  const size_t slash = path.find_last_of(L'\\');
+  if (slash != std::wstring::npos) ::CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+  bpriv::UniqueFile file = bpriv::OpenPlainFileForWrite(path);
+  return file && bpriv::WriteWholeFile(file.get(), bytes.data(), bytes.size());
 }
 
 int SeedCommand(const std::vector<std::wstring>& args) {
@@ -185,6 +203,20 @@ int SeedCommand(const std::vector<std::wstring>& args) {
       if (!WriteNameListFile(path, names)) return fail(L"names " + path);
       std::wprintf(L"names %ls %zu\n", path.c_str(), names.size());
       i += 2;
+    } else if (a == L"--saved" || a == L"--epm-saved") {
+      const unsigned long n = value(2) ? std::wcstoul(value(2)->c_str(), nullptr, 10) : 0;
+      if (!value(2) || !value(2 + 3 * n)) return usage(a + L" needs FILE N and N times KEY PATH TEXT");
+      std::wstring path = *value(1);
+      if (path.find(L'\\') == std::wstring::npos) path = DataFolder(a == L"--epm-saved") + L"\\" + path;
+      std::vector<SavedRecordText> records;
+      for (unsigned long k = 0; k < n; ++k) {
+        auto field = [&](size_t f) { return *value(3 + 3 * k + f) == L"-" ? std::wstring() : *value(3 + 3 * k + f); };
+        const std::wstring text = field(2);
+        records.push_back({field(0), field(1), std::string(text.begin(), text.end())});  // ASCII text
+      }
+      if (!WriteSavedCookiesFile(path, records)) return fail(L"saved " + path);
+      std::wprintf(L"saved %ls %lu\n", path.c_str(), n);
+      i += 2 + 3 * n;
     } else {
       return usage(L"unknown item " + a);
     }

@@ -26,6 +26,14 @@ int ClearUrlCache();
 // Writes a name-list file (UTF-16LE, each name followed by CR LF), creating
 // its folder.
 [[nodiscard]] bool WriteNameListFile(const std::wstring& path, const std::vector<std::wstring>& names);
+// One record of a saved-cookies file; empty key or path: none.
+struct SavedRecordText {
+  std::wstring key;
+  std::wstring local_file;
+  std::string content;
+};
+// Writes a saved-cookies file (a year ahead, cookie type), creating its folder.
+[[nodiscard]] bool WriteSavedCookiesFile(const std::wstring& path, const std::vector<SavedRecordText>& records);
 // The product data folder of this user (EPM: the local application data one).
 std::wstring DataFolder(bool epm);
 

@@ -1,4 +1,4 @@
-#include "clean/fav_name_list.h"
+#include "data/name_list.h"
 
 #include <gtest/gtest.h>
 

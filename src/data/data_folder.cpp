@@ -1,4 +1,4 @@
-#include "clean/fav_folders.h"
+#include "data/data_folder.h"
 
 #include <memory>
 
