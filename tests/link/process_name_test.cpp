@@ -25,6 +25,9 @@ TEST(ExeNameEndsWith, MatchesControllerNameByItsEnd) {
       {u"\u00c9.exe", u"\u00c9.EXE", true},
       {u"[.exe", u"{.exe", false},  // '[' and '{' differ by the case bit but are no letters
       {u"@.exe", u"`.exe", false},
+      // The ends of the folded range: a/A and z/Z.
+      {u"za.exe", u"ZA.EXE", true},
+      {u"ZA.EXE", u"za.exe", true},
   };
   for (const auto& c : cases)
     EXPECT_EQ(ExeNameEndsWith(c.exe, c.name), c.match)

@@ -76,7 +76,7 @@ TEST(RecordFormat, CacheEntryAndCookieBufferLimit) {
     EXPECT_EQ(record.has_value(), c.sent) << c.total;
     if (record) {
       EXPECT_EQ(record->size(), c.total);
-      EXPECT_EQ(*record, FormatCacheEntryRecord(12, file, url));
+      EXPECT_EQ(*record, u"PRIVILEGE 00 12 \"" + file + u"\" " + url);
     }
   }
 }

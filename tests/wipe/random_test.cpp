@@ -83,6 +83,18 @@ SeedInputs FakeInputs() {
   return g_inputs;
 }
 
+// The process's very first draw, taken before any test can set the state: it
+// must read the seed inputs, or every run would wipe with the same bytes.
+const int g_reads_by_first_draw = [] {
+  const SeedInputsReader saved = GetSeedInputsReader();
+  SetSeedInputsReader(&FakeInputs);
+  GetRandom();
+  SetSeedInputsReader(saved);
+  return g_reads;
+}();
+
+TEST(Random, FirstDrawOfTheProcessSeeds) { EXPECT_EQ(g_reads_by_first_draw, 1); }
+
 TEST(Random, SeedsOnceFromInputs) {
   struct Case {
     SeedInputs in;
