@@ -18,6 +18,7 @@ TEST(ExeNameEndsWith, MatchesControllerNameByItsEnd) {
       {u"BSweepRun.exe.bak", kControllerExeName, false},
       {u"SweepRun.exe", kControllerExeName, false},
       {u"BSweepRun.ex", kControllerExeName, false},
+      {u"BSweepRun.exx", kControllerExeName, false},  // only the last unit differs
       {u"", kControllerExeName, false},
       {u"BSweepRun.exe", u"", false},
       // Only A-Z fold: other letters, and the bytes next to them, must be equal.

@@ -126,6 +126,7 @@ TEST(AlgoRegistry, GrowthNamesAndLookup) {
   EXPECT_EQ(registry.Register(&zero), 0);  // same name but for case
   EXPECT_EQ(registry.FindByName(L"peter GUTMANN (35)"), &gutmann);
   EXPECT_EQ(registry.FindByName(L"Peter Gutmann"), nullptr);
+  EXPECT_EQ(registry.FindByName(L"peter GUTMANN (36)"), nullptr);
   EXPECT_EQ(registry.Get(1), nullptr);
   EXPECT_EQ(registry.Get(-1), nullptr);
   EXPECT_EQ(registry.Get(0), &gutmann);
