@@ -1,7 +1,7 @@
 #!/bin/bash
 # Creates (once, under a lock) and warms up a quiet, headless Wine prefix.
 #   wine-prefix.sh ensure   create if missing, keep a server up
-#   wine-prefix.sh stop     end the prefix's server
+#   wine-prefix.sh stop     end the prefix's server, unless a program still runs in it
 # WINEPREFIX and the other Wine variables come from wine-run.
 set -u
 : "${WINEPREFIX:?}"
@@ -9,7 +9,13 @@ REG='C:\windows\system32\reg.exe'   # never plain `reg`: wine prefers a reg.exe 
 
 case "${1:-ensure}" in
 stop)
-  [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
+  # The test suite, the demo and the benchmarks share the prefix, and ending
+  # the server kills every program in it. Every wine-run holds a shared lock
+  # on $WINEPREFIX.users while its program runs: stop only when nobody does.
+  # Otherwise the server ends by itself a minute after its last program.
+  [ -d "$WINEPREFIX" ] || exit 0
+  exec 8>"$WINEPREFIX.users"
+  flock -n -x 8 && wineserver -k 2>/dev/null
   exit 0 ;;
 ensure) ;;
 *) echo "usage: wine-prefix.sh ensure|stop" >&2; exit 2 ;;

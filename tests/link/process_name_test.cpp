@@ -18,6 +18,7 @@ TEST(ExeNameEndsWith, MatchesControllerNameByItsEnd) {
       {u"BSweepRun.exe.bak", kControllerExeName, false},
       {u"SweepRun.exe", kControllerExeName, false},
       {u"BSweepRun.ex", kControllerExeName, false},
+      {u"BSweepRun.exx", kControllerExeName, false},  // only the last unit differs
       {u"", kControllerExeName, false},
       {u"BSweepRun.exe", u"", false},
       // Only A-Z fold: other letters, and the bytes next to them, must be equal.
@@ -25,6 +26,9 @@ TEST(ExeNameEndsWith, MatchesControllerNameByItsEnd) {
       {u"\u00c9.exe", u"\u00c9.EXE", true},
       {u"[.exe", u"{.exe", false},  // '[' and '{' differ by the case bit but are no letters
       {u"@.exe", u"`.exe", false},
+      // The ends of the folded range: a/A and z/Z.
+      {u"za.exe", u"ZA.EXE", true},
+      {u"ZA.EXE", u"za.exe", true},
   };
   for (const auto& c : cases)
     EXPECT_EQ(ExeNameEndsWith(c.exe, c.name), c.match)

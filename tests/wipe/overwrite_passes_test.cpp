@@ -76,6 +76,7 @@ TEST(OverwritePasses, ChunksOfEveryPass) {
     std::vector<uint32_t> lengths;  // of each pass
   };
   const Case cases[] = {
+      {1, 512, &g_zeroAlgo, {512}},
       {100, 512, &g_zeroAlgo, {512}},
       {100, 4096, &g_zeroAlgo, {4096}},
       {300000, 512, &g_dod3Algo, {131072, 131072, 37888}},
@@ -112,19 +113,24 @@ TEST(OverwritePasses, ChunksOfEveryPass) {
 TEST(OverwritePasses, StopAndFailedWrites) {
   struct Case {
     const char* what;
+    uint64_t size;
     int stop_at;  // write that sets the stop flag; 0 = before the call, -1 never
-    int fail_at;  // write that writes nothing, -1 never
+    int fail_at;  // write that writes nothing (or one byte short), -1 never
+    bool short_write;
     size_t writes;
     int flushes;
     int result;
   };
-  // 300000 bytes: three passes of three chunks.
+  // 300000 bytes: three passes of three chunks; 100 bytes: three of one.
   const Case cases[] = {
-      {"stop before the call", 0, -1, 0, 1, 0},
-      {"stop in the second chunk", 2, -1, 2, 1, 0},
-      {"failed write ends its pass only", -1, 1, 8, 3, 0},
-      {"failed last write", -1, 8, 9, 3, 0},
-      {"all written", -1, -1, 9, 3, 1},
+      {"stop before the call", 300000, 0, -1, false, 0, 1, 0},
+      {"stop in the second chunk", 300000, 2, -1, false, 2, 1, 0},
+      {"failed write ends its pass only", 300000, -1, 1, false, 8, 3, 0},
+      {"failed last write", 300000, -1, 8, false, 9, 3, 0},
+      // The earlier passes alone wrote more than the size: the failure must still count.
+      {"small file, failed last pass", 100, -1, 2, false, 3, 3, 0},
+      {"last write one byte short", 512, -1, 2, true, 3, 3, 0},
+      {"all written", 300000, -1, -1, false, 9, 3, 1},
   };
   for (const Case& c : cases) {
     CFakeTarget target(&g_dod3Algo);
@@ -132,12 +138,16 @@ TEST(OverwritePasses, StopAndFailedWrites) {
     progress.stop_flag = c.stop_at == 0;
     target.on_write = [&](size_t index, uint32_t length) {
       if (static_cast<int>(index) + 1 == c.stop_at) progress.stop_flag = 1;
-      return static_cast<int>(index) == c.fail_at ? 0u : length;
+      if (static_cast<int>(index) != c.fail_at) return length;
+      return c.short_write ? length - 1 : 0u;
     };
-    EXPECT_EQ(target.Run(512, 300000, &progress), c.result) << c.what;
+    EXPECT_EQ(target.Run(512, c.size, &progress), c.result) << c.what;
     EXPECT_EQ(target.writes.size(), c.writes) << c.what;
     EXPECT_EQ(target.flushes, c.flushes) << c.what;
   }
+  CFakeTarget one_pass(&g_zeroAlgo);  // a single pass over one byte, and it fails
+  one_pass.on_write = [](size_t, uint32_t) { return 0u; };
+  EXPECT_EQ(one_pass.Run(512, 1), 0);
 }
 
 TEST(OverwritePasses, FourGibibytesAreCoveredEveryPass) {

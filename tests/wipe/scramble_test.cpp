@@ -42,6 +42,7 @@ TEST(Scramble, PrefixAndLimits) {
   EXPECT_EQ(ScramblePrefix(L"C:\\t\\x.dat"), L"C:\\t\\");
   EXPECT_EQ(ScramblePrefix(L"C:\\a\\b\\"), L"C:\\a\\");  // a folder: renamed in its parent
   EXPECT_EQ(ScramblePrefix(L"x.dat"), L"");
+  EXPECT_EQ(ScramblePrefix(L""), L"");
   const int32_t limits[][3] = {  // prefix length, first limit, second limit
       {5, 250, 63}, {240, 15, 15}, {2, 252, 63}, {200, 55, 55}, {255, 0, 0}, {256, 0, 0}, {300, 0, 0}};
   for (const auto& l : limits) {

@@ -14,8 +14,15 @@ bool StartAgent(const std::wstring& agent_path, const std::wstring& command_line
   STARTUPINFOW si = {};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
-  if (!::CreateProcessW(agent_path.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return false;
+  // Under a loaded machine Wine now and then fails a start with
+  // ERROR_INTERNAL_ERROR: the new process died before its start-up was
+  // complete, so none of the agent ran and starting it again is safe.
+  for (int attempt = 1;; ++attempt) {
+    if (::CreateProcessW(agent_path.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+      break;
+    if (::GetLastError() != ERROR_INTERNAL_ERROR || attempt == 3) return false;
+    ::Sleep(100);
+  }
   ::CloseHandle(pi.hThread);
   out->process.reset(pi.hProcess);
   out->process_id = pi.dwProcessId;

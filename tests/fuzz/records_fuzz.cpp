@@ -1,0 +1,65 @@
+// The texts a listing hands on: records and the cookie export block, built
+// from names and URLs the cache and the History folder supply. Input: three
+// 32-bit numbers, then UTF-16LE fields separated by U+0001.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cache/cookie_export.h"
+#include "fuzz_check.h"
+#include "link/record_format.h"
+
+namespace {
+
+std::u16string Decimal(int64_t v) {
+  const std::string s = std::to_string(v);
+  return std::u16string(s.begin(), s.end());
+}
+
+bool StartsWith(const std::u16string& s, const std::u16string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 12) return 0;
+  uint32_t n[3];
+  std::memcpy(n, data, sizeof n);
+  const int32_t number = static_cast<int32_t>(n[0]);
+  std::vector<std::u16string> f(1);
+  for (size_t i = 12; i + 1 < size; i += 2) {
+    const char16_t unit = static_cast<char16_t>(data[i] | data[i + 1] << 8);
+    if (unit == 1) f.emplace_back(); else f.back().push_back(unit);
+  }
+  f.resize(4);
+  const std::u16string head = u"PRIVILEGE 00 " + Decimal(number) + u" ";
+
+  const std::u16string item = bpriv::FormatFolderItemRecord(number, static_cast<int32_t>(n[1]), f[0]);
+  FUZZ_CHECK(item == head + Decimal(static_cast<int32_t>(n[1])) + u" " + f[0].substr(0, 259));
+
+  const std::u16string entry = bpriv::FormatHistoryEntryRecord(number, n[1], n[2], f[0], f[1]);
+  const std::u16string title = f[0].empty() ? u" " : f[0];
+  FUZZ_CHECK(entry == head + Decimal(static_cast<int32_t>(n[1])) + u" " + Decimal(static_cast<int32_t>(n[2])) + u" " +
+                          Decimal(static_cast<int64_t>(f[0].size())) + u" " + title + u" " + f[1]);
+
+  const std::u16string cache = bpriv::FormatCacheEntryRecord(number, f[2], f[3]);
+  FUZZ_CHECK(cache == head + u"\"" + f[2] + u"\" " + f[3]);
+  const auto cookie = bpriv::FormatCookieRecord(number, f[2], f[3]);
+  FUZZ_CHECK(cookie.has_value() == (cache.size() < bpriv::kCookieRecordCapacity));
+  const auto file = bpriv::FormatFileRecord(number, f[2], f[3], bpriv::kCookieRecordMaxUnits);
+  FUZZ_CHECK(file.has_value() == (cache.size() <= bpriv::kCookieRecordMaxUnits));
+  if (file) FUZZ_CHECK(*file == cache);
+
+  const std::u16string_view name = bpriv::CookieNameOf(f[3]);
+  FUZZ_CHECK(name == f[3] || (StartsWith(f[3], u"Cookie:") && name == std::u16string_view(f[3]).substr(7) && !name.empty()));
+
+  std::string bytes = "x";
+  bpriv::AppendCookieExportBlock(name, f[2], f[0], f[1], &bytes);
+  const std::u16string text = u"<URL>" + std::u16string(name) + u"</URL>\r\n<FILE>" + f[2] + u"</FILE>\r\n<EXPIRETIME>" +
+                              f[0] + u"</EXPIRETIME>\r\n<LASTACCESSTIME>" + f[1] + u"</LASTACCESSTIME>\r\n";
+  FUZZ_CHECK(bytes.size() == 1 + 2 * text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    FUZZ_CHECK(static_cast<uint8_t>(bytes[1 + 2 * i]) == (text[i] & 0xFF));
+    FUZZ_CHECK(static_cast<uint8_t>(bytes[2 + 2 * i]) == (text[i] >> 8));
+  }
+  return 0;
+}
