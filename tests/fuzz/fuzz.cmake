@@ -12,4 +12,5 @@ bpriv_fuzz_target(options)      # option text and switch grammar
 bpriv_fuzz_target(name_list)    # favourite-cookie name lists
 bpriv_fuzz_target(stream_walk)  # the file system's stream-information answer
 bpriv_fuzz_target(records)      # listing records and the cookie export block
-# The saved-cookies reader gets its line here when it lands: bpriv_fuzz_target(saved_cookies)
+bpriv_fuzz_target(saved_cookies) # the saved favourite cookies
+bpriv_fuzz_target(cookie_path)   # the paths the restore writes to

@@ -2,7 +2,7 @@
 // from it hold no CR or U+0000, and written back they read the same.
 #include <string>
 
-#include "clean/fav_name_list.h"
+#include "data/name_list.h"
 #include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

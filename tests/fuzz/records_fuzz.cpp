@@ -41,12 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(entry == head + Decimal(static_cast<int32_t>(n[1])) + u" " + Decimal(static_cast<int32_t>(n[2])) + u" " +
                           Decimal(static_cast<int64_t>(f[0].size())) + u" " + title + u" " + f[1]);
 
-  const std::u16string cache = bpriv::FormatCacheEntryRecord(number, f[2], f[3]);
-  FUZZ_CHECK(cache == head + u"\"" + f[2] + u"\" " + f[3]);
-  const auto cookie = bpriv::FormatCookieRecord(number, f[2], f[3]);
-  FUZZ_CHECK(cookie.has_value() == (cache.size() < bpriv::kCookieRecordCapacity));
+  // A line break in the file name or the key would forge export lines.
+  const std::u16string cache = head + u"\"" + f[2] + u"\" " + f[3];
+  const bool breaks = (f[2] + f[3]).find_first_of(u"\r\n") != std::u16string::npos;
   const auto file = bpriv::FormatFileRecord(number, f[2], f[3], bpriv::kCookieRecordMaxUnits);
-  FUZZ_CHECK(file.has_value() == (cache.size() <= bpriv::kCookieRecordMaxUnits));
+  FUZZ_CHECK(file.has_value() == (!breaks && cache.size() <= bpriv::kCookieRecordMaxUnits));
   if (file) FUZZ_CHECK(*file == cache);
 
   const std::u16string_view name = bpriv::CookieNameOf(f[3]);
