@@ -27,7 +27,7 @@ std::wstring LoadText(HMODULE module, UINT id) {
   return n > 0 ? std::wstring(text, n) : std::wstring();
 }
 
-TEST(AgentResources, ImageHoldsEveryResourceKind) {
+TEST(AgentResources, ImageHoldsEveryResourceKindAndTheTextsCodeAndUserDependOn) {
   AgentImage image;
   ASSERT_NE(image.module, nullptr) << ::GetLastError();
   struct {
@@ -41,11 +41,6 @@ TEST(AgentResources, ImageHoldsEveryResourceKind) {
   for (const auto& k : kinds)
     EXPECT_NE(::FindResourceW(image.module, k.name, k.type), nullptr)
         << "type " << reinterpret_cast<uintptr_t>(k.type) << " id " << reinterpret_cast<uintptr_t>(k.name);
-}
-
-TEST(AgentResources, TextsThatCodeAndUserDependOn) {
-  AgentImage image;
-  ASSERT_NE(image.module, nullptr);
   // Algorithm names are looked up by text; the byte counts are formatted with two %s.
   struct {
     UINT id;
@@ -69,7 +64,7 @@ TEST(AgentResources, TextsThatCodeAndUserDependOn) {
     EXPECT_FALSE(LoadText(image.module, id).empty()) << id;
 }
 
-TEST(AgentResources, ProgressDialogBuildsAndPlaysItsAnimation) {
+TEST(AgentResources, ProgressDialog648BuildsAndPlaysItsAnimation) {
   INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_ANIMATE_CLASS | ICC_PROGRESS_CLASS};
   ASSERT_TRUE(::InitCommonControlsEx(&icc));
   // The tests carry the same resource script as the agent, so the template

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -28,23 +29,19 @@ struct BodyScript {
   std::vector<Answer> answers;
 } g_body;
 
-// Sends "PRIVILEGE 00 <n> r<i>" records like the history walk: the flag is
-// looked at before each, a stop ends the loop.
+std::wstring Record(int32_t number, int i) {
+  return L"PRIVILEGE 00 " + std::to_wstring(number) + L" r" + std::to_wstring(i);
+}
+
+// Sends records like the history walk: the flag is looked at before each, a stop ends the loop.
 void ScriptedBody(HWND window, int32_t number, bool epm) {
   ++g_body.calls;
   if (g_body.skip_finish) SkipFinishText();
-  for (int i = 1; i <= g_body.records; ++i) {
-    if (ReadAnswerFlag(window) == kAnswerStop) return;
-    std::wstring text = L"PRIVILEGE 00 " + std::to_wstring(number) + L" r" + std::to_wstring(i);
-    Answer a = SendRecord(window, text.c_str(), !epm);
-    g_body.answers.push_back(a);
+  for (int i = 1; i <= g_body.records && ReadAnswerFlag(window) != kAnswerStop; ++i) {
+    g_body.answers.push_back(SendRecord(window, Record(number, i).c_str(), !epm));
     if (g_body.throw_after_first) throw std::bad_alloc();
-    if (a == Answer::kStop) return;
+    if (g_body.answers.back() == Answer::kStop) return;
   }
-}
-
-std::wstring Record(int32_t number, int i) {
-  return L"PRIVILEGE 00 " + std::to_wstring(number) + L" r" + std::to_wstring(i);
 }
 
 TEST(ListingWndProc, AnswerFlagAndMessages) {
@@ -125,40 +122,35 @@ TEST(ListingWindow, UnwatchedControllerAbsentRunsThroughWithoutAnswers) {
   EXPECT_EQ(g_body.answers, std::vector<Answer>(50, Answer::kGoOn));
 }
 
-TEST(ListingWindow, ThreadThatCannotStartEndsTheRunnerAtOnce) {
-  g_body = BodyScript();
-  test::NumberWindow number;
-  test::InProcessListing listing(number.number(), true,
-                                 ScriptedBody, [](unsigned(__stdcall*)(void*), void*) -> HANDLE { return nullptr; });
-  EXPECT_TRUE(listing.WaitReturned(5000)) << "the runner waits for a quit that never comes";
-  EXPECT_EQ(g_body.calls, 0);
-  EXPECT_EQ(::FindWindowW(agentctl::ListingClassName(number.number()).c_str(), nullptr), nullptr)
-      << "a window no one will ever answer through was left";
-}
-
 // Refuses the creation of every window of the thread that installs it.
 LRESULT CALLBACK RefuseWindows(int code, WPARAM wparam, LPARAM lparam) {
   return code == HCBT_CREATEWND ? 1 : ::CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-TEST(ListingWindow, WindowThatCannotBeCreatedEndsTheRunnerAtOnce) {
-  g_body = BodyScript();
-  test::NumberWindow number;
-  const int32_t n = number.number();
-  std::atomic<bool> returned{false};
-  std::thread runner([&] {
-    HHOOK hook = ::SetWindowsHookExW(WH_CBT, RefuseWindows, nullptr, ::GetCurrentThreadId());
-    if (hook) {
-      RunListingWindow(::GetModuleHandleW(nullptr), n, true, ScriptedBody);
-      ::UnhookWindowsHookEx(hook);
-    }
-    returned = true;
-  });
-  const ULONGLONG deadline = ::GetTickCount64() + 5000;
-  while (!returned && ::GetTickCount64() < deadline) ::Sleep(1);
-  ASSERT_TRUE(returned.load()) << "the runner waits for a quit that never comes";
-  runner.join();
-  EXPECT_EQ(g_body.calls, 0);
+TEST(ListingWindow, RunnerEndsAtOnceWhenItsWindowOrThreadCannotBeMade) {
+  const ListingThreadStarter no_thread = [](unsigned(__stdcall*)(void*), void*) -> HANDLE { return nullptr; };
+  for (bool refuse_window : {true, false}) {
+    SCOPED_TRACE(refuse_window ? "window" : "thread");
+    g_body = BodyScript();
+    test::NumberWindow number;
+    const int32_t n = number.number();
+    std::atomic<bool> returned{false};
+    std::thread runner([&] {
+      HHOOK hook = refuse_window ? ::SetWindowsHookExW(WH_CBT, RefuseWindows, nullptr, ::GetCurrentThreadId()) : nullptr;
+      RunListingWindowWith(::GetModuleHandleW(nullptr), n, true, ScriptedBody,
+                           refuse_window ? StartThreadWithRuntime : no_thread);
+      if (hook) ::UnhookWindowsHookEx(hook);
+      returned = true;
+    });
+    const ULONGLONG deadline = ::GetTickCount64() + 5000;
+    while (!returned && ::GetTickCount64() < deadline) ::Sleep(1);
+    EXPECT_TRUE(returned.load()) << "the runner waits for a quit that never comes";
+    if (returned) runner.join();
+    else runner.detach();  // the test has failed already; do not hang the rest
+    EXPECT_EQ(g_body.calls, 0);
+    EXPECT_EQ(::FindWindowW(agentctl::ListingClassName(n).c_str(), nullptr), nullptr)
+        << "a window no one will ever answer through was left";
+  }
 }
 
 TEST(ListingWindow, ExceptionInBodyStillClosesTheWindow) {

@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <urlhist.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cwchar>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +14,16 @@
 #include "cache/url_history.h"
 
 namespace bpriv::test {
+
+// QueryInterface of a fake that answers for IUnknown and the given interfaces.
+template <class Self>
+HRESULT QueryFake(Self* self, REFIID riid, void** out, std::initializer_list<IID> ids) {
+  *out = nullptr;
+  if (riid != IID_IUnknown && std::find(ids.begin(), ids.end(), riid) == ids.end()) return E_NOINTERFACE;
+  *out = self;
+  self->AddRef();
+  return S_OK;
+}
 
 // One answer of IEnumSTATURL::Next: an entry, or a failure that (stricter
 // than a well-behaved store) leaves the fetched count at 1.
@@ -31,13 +43,7 @@ class FakeEnumStatUrl : public IEnumSTATURL {
   std::atomic<long> refs{1};
 
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    if (riid == IID_IUnknown || riid == IID_IEnumSTATURL) {
-      *out = static_cast<IEnumSTATURL*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+    return QueryFake<IEnumSTATURL>(this, riid, out, {IID_IEnumSTATURL});
   }
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
   STDMETHODIMP_(ULONG) Release() override { return --refs; }  // owned by its store
@@ -58,11 +64,7 @@ class FakeEnumStatUrl : public IEnumSTATURL {
     return S_OK;
   }
   STDMETHODIMP Skip(ULONG) override { return E_NOTIMPL; }
-  STDMETHODIMP Reset() override {
-    ++resets;
-    position_ = 0;
-    return S_OK;
-  }
+  STDMETHODIMP Reset() override { ++resets; position_ = 0; return S_OK; }
   STDMETHODIMP Clone(IEnumSTATURL**) override { return E_NOTIMPL; }
   STDMETHODIMP SetFilter(LPCOLESTR, DWORD) override { return E_NOTIMPL; }
 
@@ -88,13 +90,7 @@ class FakeUrlHistory : public IUrlHistoryStg2 {
 
   // IUnknown
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    if (riid == IID_IUnknown || riid == IID_IUrlHistoryStg || riid == kIidIUrlHistoryStg2) {
-      *out = static_cast<IUrlHistoryStg2*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+    return QueryFake<IUrlHistoryStg2>(this, riid, out, {IID_IUrlHistoryStg, kIidIUrlHistoryStg2});
   }
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
   STDMETHODIMP_(ULONG) Release() override { return --refs; }  // lives on the test's stack
@@ -112,13 +108,8 @@ class FakeUrlHistory : public IUrlHistoryStg2 {
     return S_OK;
   }
   // IUrlHistoryStg2
-  STDMETHODIMP AddUrlAndNotify(LPCOLESTR, LPCOLESTR, DWORD, BOOL, IOleCommandTarget*, IUnknown*) override {
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP ClearHistory() override {
-    ++clear_calls;
-    return clear_result;
-  }
+  STDMETHODIMP AddUrlAndNotify(LPCOLESTR, LPCOLESTR, DWORD, BOOL, IOleCommandTarget*, IUnknown*) override { return E_NOTIMPL; }
+  STDMETHODIMP ClearHistory() override { ++clear_calls; return clear_result; }
 };
 
 // A factory can only be a plain function, so the store it hands out is a
