@@ -1,7 +1,6 @@
 // A string table for tests: the entries it is given, and a count of lookups.
 #pragma once
 
-#include <cstdint>
 #include <map>
 #include <string>
 
@@ -9,16 +8,16 @@
 
 namespace bpriv {
 
-class CFakeStringTable : public CStringTable {
- public:
+struct CFakeStringTable : CStringTable {
   std::map<uint32_t, std::wstring> entries;
   int lookups = 0;
+  CStringTable* saved = GetStringTable();
+  CFakeStringTable() { SetStringTable(this); }
+  ~CFakeStringTable() { SetStringTable(saved); }
   bool Load(uint32_t id, std::wstring* text) override {
     ++lookups;
     const auto it = entries.find(id);
-    if (it == entries.end()) return false;
-    *text = it->second;
-    return true;
+    return it != entries.end() && (*text = it->second, true);
   }
 };
 

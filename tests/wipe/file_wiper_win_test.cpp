@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include "stream_answer.h"
@@ -18,65 +19,60 @@ namespace {
 
 std::vector<uint8_t> Bytes(size_t n, uint8_t value) { return std::vector<uint8_t>(n, value); }
 
-TEST(WipeFile, RaisesTheFileToTheGranularity) {
-  const size_t cases[][3] = {  // size, options, size after (Wine's C: 512-byte sectors, 8 per cluster)
-      {100, 0, 512}, {100, kWipeWholeClusters, 4096}, {100, 0xEF, 512}, {0, 0, 0}, {4097, 0, 4608}};
+// Real Wine volume: 512-byte sectors, 8 per cluster. Read-only goes; the last
+// pass stays, and the random pass draws one sequence over its chunks.
+TEST(WipeFile, RaisesTheFileToTheVolumesGranularity) {
+  const struct {
+    size_t size;
+    uint32_t options;
+    CWipeAlgo* algo;
+    size_t after;
+    uint64_t reported;
+  } cases[] = {{100, 0, &g_zeroAlgo, 512, 512},
+               {100, kWipeWholeClusters, &g_zeroAlgo, 4096, 4096},
+               {0, 0, &g_zeroAlgo, 0, 0},
+               {300000, 0, &g_dod3Algo, 300032, 3 * (131072 / 3 * 2 + 37888 / 3)}};
   CTempFolder folder;
   const std::wstring path = folder / L"f.dat";
   for (const auto& c : cases) {
-    ASSERT_TRUE(WriteBytes(path, Bytes(c[0], 0xA5)));
+    ASSERT_TRUE(WriteBytes(path, Bytes(c.size, 0xA5)));
+    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    std::vector<uint8_t> expected(c.after, 0);
+    SetRandomStateForTest(777);
+    if (c.algo == &g_dod3Algo) FillRandom(expected.data(), static_cast<uint32_t>(c.after));
+    SetRandomStateForTest(777);
     ProgressRecord progress;
-    EXPECT_EQ(WipeFile(path.c_str(), &g_zeroAlgo, static_cast<uint32_t>(c[1]), &progress, false), 1);
-    EXPECT_EQ(ReadBytes(path), Bytes(c[2], 0)) << c[0] << " " << c[1];
-    EXPECT_EQ(progress.bytes_done.load(), c[2]);
+    EXPECT_EQ(WipeFile(path.c_str(), c.algo, c.options, &progress, false), 1);
+    EXPECT_TRUE(ReadBytes(path) == expected) << c.size << " " << c.options;
+    EXPECT_EQ(progress.bytes_done.load(), c.reported);
     EXPECT_EQ(std::u16string(progress.current_item), std::u16string(path.begin(), path.end()));
+    EXPECT_EQ(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
   }
-}
-
-TEST(WipeFile, LastPassStaysAndReadOnlyGoes) {
-  CTempFolder folder;
-  const std::wstring path = folder / L"big.dat";
-  ASSERT_TRUE(WriteBytes(path, Bytes(300000, 0x11)));
-  ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-  // Passes 0 and 1 draw nothing; pass 2 draws one sequence over its chunks.
-  std::vector<uint8_t> expected(300032);
-  SetRandomStateForTest(777);
-  FillRandom(expected.data(), static_cast<uint32_t>(expected.size()));
-  SetRandomStateForTest(777);
-  ProgressRecord progress;
-  EXPECT_EQ(WipeFile(path.c_str(), &g_dod3Algo, 0, &progress, false), 1);
-  EXPECT_TRUE(ReadBytes(path) == expected);
-  EXPECT_EQ(progress.bytes_done.load(), 3u * (131072 / 3 * 2 + 37888 / 3));
-  EXPECT_EQ(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
 }
 
 TEST(WipeFile, LeavesTheFileAloneWhenItCannotWipe) {
   CTempFolder folder;
-  const std::wstring path = folder / L"keep.dat";
-  const std::wstring other = folder / L"other-name.dat";
-  const auto link = [&] { ASSERT_TRUE(::CreateHardLinkW(other.c_str(), path.c_str(), nullptr)); };
-  const auto none = [] {};
+  const std::wstring path = folder / L"keep.dat", other = folder / L"other-name.dat";
   const DWORD ro = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE;
-  struct Case {
+  const struct {
     const char* what;
-    std::function<void()> arrange;
+    bool hard_link;
     CWipeAlgo* algo;
     std::wstring path;
     int stop;
     DWORD attributes;
+  } cases[] = {
+      {"no algorithm", false, nullptr, path, 0, ro},
+      {"stop flag set before the call", false, &g_randomAlgo, path, 1, ro},
+      {"hard link, read-only", true, &g_zeroAlgo, path, 0, ro},
+      {"hard link", true, &g_zeroAlgo, path, 0, FILE_ATTRIBUTE_ARCHIVE},
+      {"missing file", false, &g_zeroAlgo, folder / L"missing.dat", 0, ro},
+      {"no backslash", false, &g_zeroAlgo, L"keep.dat", 0, ro},
   };
-  const Case cases[] = {
-      {"no algorithm", none, nullptr, path, 0, ro},
-      {"stop flag set before the call", none, &g_randomAlgo, path, 1, ro},
-      {"hard link, read-only", link, &g_zeroAlgo, path, 0, ro},
-      {"hard link", link, &g_zeroAlgo, path, 0, FILE_ATTRIBUTE_ARCHIVE},
-      {"missing file", none, &g_zeroAlgo, folder / L"missing.dat", 0, ro},
-      {"no backslash", none, &g_zeroAlgo, L"keep.dat", 0, ro},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     ASSERT_TRUE(WriteBytes(path, Bytes(1000, 0x5C)));
     ASSERT_TRUE(::SetFileAttributesW(path.c_str(), c.attributes));
-    c.arrange();
+    ASSERT_TRUE(!c.hard_link || ::CreateHardLinkW(other.c_str(), path.c_str(), nullptr));
     ProgressRecord progress;
     progress.stop_flag = c.stop;
     EXPECT_EQ(WipeFile(c.path.c_str(), c.algo, 0, &progress, false), 0) << c.what;
@@ -116,13 +112,12 @@ bool RunOnLinux(const std::wstring& program, std::initializer_list<std::wstring>
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-TEST(WipeFile, WritesNothingThroughALink) {
+TEST(WipeFile, WritesNothingThroughAUnixSymbolicLink) {
   CTempFolder folder;
-  const std::wstring real_folder = folder / L"real\\";
-  const std::wstring target = real_folder + L"target.dat";
+  const std::wstring real_folder = folder / L"real\\", target = real_folder + L"target.dat";
   ASSERT_TRUE(::CreateDirectoryW(real_folder.c_str(), nullptr));
   ASSERT_TRUE(WriteBytes(target, Bytes(1000, 0x3C)));
-  struct {
+  const struct {
     const char* what;
     std::wstring link_target, link, wiped;
   } cases[] = {
@@ -157,27 +152,43 @@ TEST(WipeFile, FileInUse) {
   EXPECT_EQ(WipeFile(path.c_str(), &g_zeroAlgo, 0, nullptr, false), 0);
   EXPECT_LT(::GetTickCount() - start, 1000u) << "no retries without retry";
   EXPECT_EQ(ReadBytes(path), Bytes(100, 0x77));
-  {
-    CTestThread release([&] { ::Sleep(300), ::CloseHandle(holder); });
-    EXPECT_EQ(WipeFile(path.c_str(), &g_zeroAlgo, 0, nullptr, true), 1);  // once it is let go
-  }
+  std::thread release([&] { ::Sleep(300), ::CloseHandle(holder); });
+  EXPECT_EQ(WipeFile(path.c_str(), &g_zeroAlgo, 0, nullptr, true), 1);  // once it is let go
+  release.join();
   EXPECT_EQ(ReadBytes(path), Bytes(512, 0));
 }
+
+LONG g_status = 0;
 
 // Stands in for the native query, which Wine lacks: one named stream. Under
 // Wine "name:extra" is an ordinary file of that name, on Windows the stream,
 // so the wipe is checked the same way on both.
-LONG NTAPI OneExtraStream(HANDLE, void* status_block, void* buffer, ULONG, int) {
+LONG NTAPI OneExtraStream(HANDLE file, void* status_block, void* buffer, ULONG length, int info_class) {
+  if (file == INVALID_HANDLE_VALUE || length != kStreamAnswerBytes || info_class != kFileStreamInformation)
+    return static_cast<LONG>(0xC000000D);  // STATUS_INVALID_PARAMETER
   const std::vector<uint8_t> answer = StreamAnswer({{"::$DATA", 100}, {":extra:$DATA", 1000}});
+  std::memset(buffer, 0xAB, length);  // stale bytes beyond the answer
   std::copy(answer.begin(), answer.end(), static_cast<uint8_t*>(buffer));
   static_cast<ULONG_PTR*>(status_block)[1] = answer.size();  // IO_STATUS_BLOCK::Information
-  return 0;
+  return g_status;
 }
 
 TEST(WipeFile, OverwritesListedStreamsOnlyWhenAsked) {
   CTempFolder folder;
   const std::wstring path = folder / L"s.dat";
+  ASSERT_TRUE(WriteBytes(path, Bytes(100, 1)));
   SetStreamQueryForTest(&OneExtraStream);
+  const struct {
+    std::wstring path;
+    LONG status;
+  } failing[] = {{path, static_cast<LONG>(0xC0000002)}, {folder / L"none.txt", 0}};  // Wine's answer; no file
+  for (const auto& c : failing) {
+    g_status = c.status;
+    std::vector<StreamEntry> list = {{9, L"old"}};
+    EXPECT_EQ(ListStreams(c.path.c_str(), &list, true), 0);
+    EXPECT_EQ(list.size(), 1u);
+  }
+  g_status = 0;
   for (uint32_t options : {0u, kWipeStreams}) {
     ASSERT_TRUE(WriteBytes(path, Bytes(100, 1)));
     ASSERT_TRUE(WriteBytes(path + L":extra", Bytes(1000, 2)));
@@ -189,6 +200,10 @@ TEST(WipeFile, OverwritesListedStreamsOnlyWhenAsked) {
     EXPECT_EQ(progress.current_item[0] == 0, options != 0);
   }
   SetStreamQueryForTest(nullptr);
+  // The real query: Wine lacks it (no streams, quietly), Windows lists only
+  // the main stream, which is left out.
+  std::vector<StreamEntry> list = {{9, L"old"}};
+  EXPECT_EQ(list.size(), ListStreams(path.c_str(), &list, true) ? 0u : 1u);
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
+// The pass loop against a strict fake file, and the progress text it shows.
 #include "wipe/overwrite_passes.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
+#include "wipe/progress_text.h"
 #include "wipe/wipe_algo.h"
 
 namespace bpriv {
@@ -13,27 +16,26 @@ namespace {
 struct WriteRecord {
   int pass;  // rewinds seen before it, minus one
   uint64_t offset;
-  uint32_t length;
+  uint32_t length, chunk;
   uint8_t first;
-  uint32_t chunk;
 };
 
 // Stricter than an unbuffered Windows file: refuses lengths that are not whole
 // sectors. Records each write with the chunk number the algorithm was given.
 class CFakeTarget : public CWipeTarget, public CWipeAlgo {
  public:
-  CFakeTarget(CWipeAlgo* algo, uint32_t passes = 0) : CWipeAlgo(0, 0), algo_(algo), passes_(passes) {}
+  explicit CFakeTarget(CWipeAlgo* algo, uint32_t passes = 0) : CWipeAlgo(0, 0), algo_(algo), passes_(passes) {}
   uint32_t sector = 512;
   std::vector<WriteRecord> writes;
   int rewinds = 0, flushes = 0;
-  std::function<uint32_t(size_t index, uint32_t length)> on_write;  // optional
+  std::function<uint32_t(size_t index, uint32_t length)> on_write = [](size_t, uint32_t length) { return length; };
 
   void Rewind() override { ++rewinds, offset_ = 0; }
   void Flush() override { ++flushes; }
   uint32_t Write(const uint8_t* data, uint32_t length) override {
     if (length % sector != 0) ADD_FAILURE() << "length " << length;
-    const uint32_t written = on_write ? on_write(writes.size(), length) : length;
-    writes.push_back({rewinds - 1, offset_, length, data[0], chunk_});
+    const uint32_t written = on_write(writes.size(), length);
+    writes.push_back({rewinds - 1, offset_, length, chunk_, data[0]});
     offset_ += written;
     return written;
   }
@@ -45,8 +47,8 @@ class CFakeTarget : public CWipeTarget, public CWipeAlgo {
   }
   int Run(uint32_t granularity, uint64_t size, ProgressRecord* progress = nullptr) {
     std::vector<uint8_t> buffer(WipeBufferSize(granularity), 0x77);
-    return OverwritePasses(*this, *this, granularity, size, buffer.data(),
-                           static_cast<uint32_t>(buffer.size()), progress);
+    return OverwritePasses(*this, *this, granularity, size, buffer.data(), static_cast<uint32_t>(buffer.size()),
+                           progress);
   }
 
  private:
@@ -58,9 +60,8 @@ class CFakeTarget : public CWipeTarget, public CWipeAlgo {
 
 TEST(OverwritePasses, GranularityAndBufferSize) {
   const uint32_t cases[][5] = {  // per sector, per cluster, options -> granularity, buffer
-      {512, 8, 0, 512, 131072},     {512, 8, kWipeWholeClusters, 4096, 131072},
-      {0, 0, 0xFF, 4096, 131072},   {512, 8, 0xEF, 512, 131072},
-      {4096, 64, 0x10, 262144, 262144}, {3000, 1, 0, 3000, 132000},
+      {512, 8, 0, 512, 131072},         {512, 8, kWipeWholeClusters, 4096, 131072}, {0, 0, 0xFF, 4096, 131072},
+      {512, 8, 0xEF, 512, 131072},      {4096, 64, 0x10, 262144, 262144},           {3000, 1, 0, 3000, 132000},
       {0x10000, 0x10000, 0x10, 512, 131072}};
   for (const auto& c : cases) {
     EXPECT_EQ(WriteGranularity(c[0], c[1], c[2]), c[3]) << c[0] << " " << c[1];
@@ -69,21 +70,16 @@ TEST(OverwritePasses, GranularityAndBufferSize) {
 }
 
 TEST(OverwritePasses, ChunksOfEveryPass) {
-  struct Case {
+  const struct {
     uint64_t size;
     uint32_t granularity;
     CWipeAlgo* algo;
     std::vector<uint32_t> lengths;  // of each pass
-  };
-  const Case cases[] = {
-      {1, 512, &g_zeroAlgo, {512}},
-      {100, 512, &g_zeroAlgo, {512}},
-      {100, 4096, &g_zeroAlgo, {4096}},
-      {300000, 512, &g_dod3Algo, {131072, 131072, 37888}},
-      {0, 512, &g_dod7Algo, {}},
-      {3001, 3000, &g_zeroAlgo, {6000}},
-  };
-  for (const Case& c : cases) {
+  } cases[] = {{1, 512, &g_zeroAlgo, {512}},          {100, 512, &g_zeroAlgo, {512}},
+               {100, 4096, &g_zeroAlgo, {4096}},      {300000, 512, &g_dod3Algo, {131072, 131072, 37888}},
+               {0, 512, &g_dod7Algo, {}},             {3001, 3000, &g_zeroAlgo, {6000}},
+               {4 * 131072, 512, &g_gutmannAlgo, {131072, 131072, 131072, 131072}}};
+  for (const auto& c : cases) {
     CFakeTarget target(c.algo);
     target.sector = c.granularity;
     ProgressRecord progress;
@@ -101,28 +97,23 @@ TEST(OverwritePasses, ChunksOfEveryPass) {
       EXPECT_EQ(w.chunk, k);
       EXPECT_EQ(w.offset, k == 0 ? 0 : target.writes[i - 1].offset + target.writes[i - 1].length);
       reported += w.length / passes;
+      const uint8_t pass6[] = {0x92, 0x49, 0x24, 0x92};  // Gutmann's pass 6 cycles by chunk
+      EXPECT_TRUE(c.algo != &g_gutmannAlgo || w.pass != 6 || w.first == pass6[k]) << k;
     }
     EXPECT_EQ(progress.bytes_done.load(), reported);
   }
-  CFakeTarget gutmann(&g_gutmannAlgo);  // pass 6 over four chunks
-  EXPECT_EQ(gutmann.Run(512, 4 * 131072), 1);
-  const uint8_t pass6[] = {0x92, 0x49, 0x24, 0x92};
-  for (int k = 0; k < 4; ++k) EXPECT_EQ(gutmann.writes[6 * 4 + k].first, pass6[k]) << k;
 }
 
 TEST(OverwritePasses, StopAndFailedWrites) {
-  struct Case {
+  const struct {
     const char* what;
     uint64_t size;
     int stop_at;  // write that sets the stop flag; 0 = before the call, -1 never
     int fail_at;  // write that writes nothing (or one byte short), -1 never
     bool short_write;
     size_t writes;
-    int flushes;
-    int result;
-  };
-  // 300000 bytes: three passes of three chunks; 100 bytes: three of one.
-  const Case cases[] = {
+    int flushes, result;
+  } cases[] = {  // 300000 bytes: three passes of three chunks; 100 bytes: three of one
       {"stop before the call", 300000, 0, -1, false, 0, 1, 0},
       {"stop in the second chunk", 300000, 2, -1, false, 2, 1, 0},
       {"failed write ends its pass only", 300000, -1, 1, false, 8, 3, 0},
@@ -132,7 +123,7 @@ TEST(OverwritePasses, StopAndFailedWrites) {
       {"last write one byte short", 512, -1, 2, true, 3, 3, 0},
       {"all written", 300000, -1, -1, false, 9, 3, 1},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     CFakeTarget target(&g_dod3Algo);
     ProgressRecord progress;
     progress.stop_flag = c.stop_at == 0;
@@ -150,7 +141,7 @@ TEST(OverwritePasses, StopAndFailedWrites) {
   EXPECT_EQ(one_pass.Run(512, 1), 0);
 }
 
-TEST(OverwritePasses, FourGibibytesAreCoveredEveryPass) {
+TEST(OverwritePasses, FourGibibytesAreCoveredEveryPass) {  // 64-bit sizes
   for (uint64_t size : {4294967296ull, 4294967296ull + 100}) {
     CFakeTarget target(nullptr, 2);  // fills nothing: only the counting matters
     EXPECT_EQ(target.Run(512, size), 1);
@@ -158,6 +149,29 @@ TEST(OverwritePasses, FourGibibytesAreCoveredEveryPass) {
     for (const WriteRecord& w : target.writes) per_pass[w.pass] += w.length;
     EXPECT_EQ(per_pass[0], (size + 511) / 512 * 512);
     EXPECT_EQ(per_pass[1], per_pass[0]);
+  }
+}
+
+// One record throughout, each text shorter than the one before: a missing
+// terminator would leave the previous tail. A cut never starts on a low
+// surrogate (UTF-16 units), so one more unit goes.
+TEST(ProgressText, FitsOrKeepsTheEndWithoutALowSurrogate) {
+  ProgressRecord record;
+  record.heading[0] = u'h';  // the field behind must stay as it is
+  const struct {
+    size_t length;
+    char16_t first_kept;  // the unit where the kept end would start
+    size_t kept;
+  } cases[] = {{1000, u'x', 256}, {300, 0xDC00, 255}, {300, 0xDFFF, 255}, {300, 0xDBFF, 256},
+               {300, 0xE000, 256}, {260, u'x', 256}, {259, u'x', 259}, {3, u'x', 3}, {0, u'x', 0}};
+  for (const auto& c : cases) {
+    std::u16string text;
+    for (size_t i = 0; i < c.length; ++i) text.push_back(static_cast<char16_t>(u'a' + i % 26));
+    if (c.length > 259) text[c.length - 256] = c.first_kept;
+    SetProgressText(record.current_item, text.data(), text.size());
+    const std::u16string kept = text.substr(c.length - c.kept);
+    EXPECT_EQ(std::u16string(record.current_item), c.length > 259 ? u"..." + kept : kept) << c.length;
+    EXPECT_EQ(record.heading[0], u'h');
   }
 }
 

@@ -12,8 +12,8 @@ TEST(ScrambleName, FileOrFolderEndsUnderOneFullLengthName) {
     CTempFolder folder;
     const std::wstring path = folder / name;
     const bool is_folder = path.back() == L'\\';
-    ASSERT_TRUE(is_folder ? ::CreateDirectoryW(path.c_str(), nullptr) : WriteBytes(path, {1, 2}));
-    ASSERT_TRUE(!is_folder || WriteBytes(path + L"inner", {1, 2}));
+    ASSERT_TRUE(is_folder ? ::CreateDirectoryW(path.c_str(), nullptr) && WriteBytes(path + L"inner", {1, 2})
+                          : WriteBytes(path, {1, 2}));
     std::wstring final_path;
     EXPECT_EQ(ScrambleName(path, &final_path, 26), 1);
     EXPECT_EQ(final_path.size(), 255u);  // every first-attempt name fills up to 255

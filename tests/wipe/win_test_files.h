@@ -1,12 +1,10 @@
 // Real files for the Windows-side tests: a fresh folder per test, removed with
-// everything in it afterwards; and a thread started as the program starts its own.
+// everything in it afterwards.
 #pragma once
 
 #include <windows.h>
-#include <process.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,9 +23,8 @@ inline std::vector<std::wstring> ListFolder(const std::wstring& folder) {
 
 inline void RemoveTree(const std::wstring& folder) {
   for (const std::wstring& name : ListFolder(folder)) {
-    const std::wstring path = folder + name;
-    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!::DeleteFileW(path.c_str())) RemoveTree(path + L"\\");
+    ::SetFileAttributesW((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!::DeleteFileW((folder + name).c_str())) RemoveTree(folder + name + L"\\");
   }
   ::RemoveDirectoryW(folder.c_str());
 }
@@ -62,30 +59,10 @@ inline std::vector<uint8_t> ReadBytes(const std::wstring& path) {
   std::vector<uint8_t> bytes(1 << 20);
   const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   DWORD got = 0;
-  if (file == INVALID_HANDLE_VALUE || !::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) got = 0;
+  if (file != INVALID_HANDLE_VALUE && !::ReadFile(file, bytes.data(), 1 << 20, &got, nullptr)) got = 0;
   if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
   bytes.resize(got);
   return bytes;
 }
-
-// Runs `body` on its own thread and waits for it when destroyed.
-class CTestThread {
- public:
-  explicit CTestThread(std::function<void()> body) : body_(std::move(body)) {
-    thread_ = reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, &Entry, this, 0, nullptr));
-  }
-  ~CTestThread() {
-    ::WaitForSingleObject(thread_, INFINITE);
-    ::CloseHandle(thread_);
-  }
-
- private:
-  static unsigned __stdcall Entry(void* self) {
-    static_cast<CTestThread*>(self)->body_();
-    return 0;
-  }
-  std::function<void()> body_;
-  HANDLE thread_;
-};
 
 }  // namespace bpriv

@@ -18,32 +18,28 @@ TEST(WipeSettings, ReadsAdvOpts) {
     if (type != REG_NONE) ::RegSetValueExW(key, L"AdvOpts", 0, type, data.data(), static_cast<DWORD>(data.size()));
     ::RegCloseKey(key);
   };
-  struct Case {
-    const char* what;
+  const struct {
     bool key;
     DWORD type;  // REG_NONE: no value
     std::vector<BYTE> data;
     int result;
     uint32_t adv_opts;
+  } cases[] = {
+      {false, REG_NONE, {}, 0, 0},         {true, REG_NONE, {}, 1, 0},
+      {true, REG_DWORD, {0xFE, 0xFF, 0xFF, 0xFF}, 1, 0xFFFFFFFEu},
+      {true, REG_BINARY, {0x34, 0x12}, 1, 0x1234},  // other types up to 4 bytes
+      {true, REG_SZ, {'A', 0, 0, 0}, 1, 0x41},  {true, REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}, 1, 0},
   };
-  const Case cases[] = {
-      {"no key", false, REG_NONE, {}, 0, 0},
-      {"no value", true, REG_NONE, {}, 1, 0},
-      {"dword 1", true, REG_DWORD, {1, 0, 0, 0}, 1, 1},
-      {"every bit but 0", true, REG_DWORD, {0xFE, 0xFF, 0xFF, 0xFF}, 1, 0xFFFFFFFEu},
-      {"two binary bytes", true, REG_BINARY, {0x34, 0x12}, 1, 0x1234},
-      {"short string", true, REG_SZ, {'A', 0, 0, 0}, 1, 0x41},
-      {"longer than 4 bytes", true, REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}, 1, 0},
-  };
-  for (const Case& c : cases) {
+  for (size_t n = 0; n < std::size(cases); ++n) {
+    const auto& c = cases[n];
     set(REG_DWORD, {7, 0, 0, 0});  // a value read before must not survive
     ASSERT_EQ(LoadWipeSettingsFrom(HKEY_CURRENT_USER, subkey.c_str()), 1);
     ::RegDeleteKeyW(HKEY_CURRENT_USER, subkey.c_str());
     if (c.key) set(c.type, c.data);
-    EXPECT_EQ(LoadWipeSettingsFrom(HKEY_CURRENT_USER, subkey.c_str()), c.result) << c.what;
+    EXPECT_EQ(LoadWipeSettingsFrom(HKEY_CURRENT_USER, subkey.c_str()), c.result) << n;
     uint32_t adv_opts = 0xBAD;
     EXPECT_EQ(GetWipeSettings(&adv_opts), 1);
-    EXPECT_EQ(adv_opts, c.adv_opts) << c.what;
+    EXPECT_EQ(adv_opts, c.adv_opts) << n;
   }
   ::RegDeleteKeyW(HKEY_CURRENT_USER, subkey.c_str());
 }
