@@ -23,7 +23,7 @@ TEST(CookieNameOf, StripsOnlyAnExactPrefixWithSomethingBehindIt) {
   for (const auto& c : cases) EXPECT_EQ(std::u16string(CookieNameOf(c.key)), c.name);
 }
 
-TEST(FormatFileRecord, FieldsInOrderWithoutEscapingAndCutAtTheLimit) {
+TEST(FormatFileRecord, FieldsInOrderCutAtTheLimitNoLineBreaks) {
   EXPECT_EQ(FormatFileRecord(1234, u"C:\\c\\AB12CD34.txt", u"u@x/"), u"PRIVILEGE 00 1234 \"C:\\c\\AB12CD34.txt\" u@x/");
   EXPECT_EQ(FormatFileRecord(-5, u"", u"k"), u"PRIVILEGE 00 -5 \"\" k");
   EXPECT_EQ(FormatFileRecord(2147483647, u"a \"b\"", u"c d"), u"PRIVILEGE 00 2147483647 \"a \"b\"\" c d");
@@ -35,11 +35,8 @@ TEST(FormatFileRecord, FieldsInOrderWithoutEscapingAndCutAtTheLimit) {
   EXPECT_EQ(at_limit->size(), 409u);
   EXPECT_FALSE(FormatFileRecord(7, u"", over, kCookieRecordMaxUnits).has_value());
   EXPECT_TRUE(FormatFileRecord(7, u"", over).has_value()) << "no limit unless asked";
-}
-
-TEST(FormatFileRecord, LineBreakInANameGivesNoRecord) {
-  const std::u16string_view forged = u"a@x/\r\n<FILE>C:\\Windows\\win.ini</FILE>";
-  EXPECT_FALSE(FormatFileRecord(1, u"C:\\c\\A.txt", forged).has_value());
+  // A line break in a name or file would forge lines: no record.
+  EXPECT_FALSE(FormatFileRecord(1, u"C:\\c\\A.txt", u"a@x/\r\n<FILE>C:\\Windows\\win.ini</FILE>").has_value());
   EXPECT_FALSE(FormatFileRecord(1, u"C:\\c\\A.txt", u"a@x/\n").has_value());
   EXPECT_FALSE(FormatFileRecord(1, u"C:\\c\rA.txt", u"a@x/").has_value());
   EXPECT_FALSE(FormatFileRecord(1, u"\nA.txt", u"a@x/").has_value());

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <cwctype>
 
+#include "support/run_process.h"
+
 namespace bpriv::test {
 namespace {
 
@@ -14,10 +16,12 @@ bool SameNoCase(const std::wstring& a, const std::wstring& b) {
          std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return towlower(x) == towlower(y); });
 }
 
-// The container of a key: "Cookie:" and "Visited:" keys have their own, the
-// rest are temporary internet files (the default container, named "").
+constexpr const wchar_t* kContainers[] = {L"Cookie:", L"Visited:"};
+
+// "Cookie:" and "Visited:" keys have their own container; the rest are
+// temporary internet files (the default container, named "").
 std::wstring ContainerOfKey(const std::wstring& key) {
-  for (const wchar_t* prefix : {L"Cookie:", L"Visited:"})
+  for (const wchar_t* prefix : kContainers)
     if (SameNoCase(key.substr(0, std::wcslen(prefix)), prefix)) return prefix;
   return L"";
 }
@@ -27,11 +31,16 @@ BOOL Fail(DWORD error) {
   return FALSE;
 }
 
+wchar_t* Put(const std::wstring& s, wchar_t* at) {
+  *std::copy(s.begin(), s.end(), at) = L'\0';
+  return at;
+}
+
 }  // namespace
 
 void FakeUrlCache::Add(const FakeEntry& entry) {
-  auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Stored& s) { return s.entry.key == entry.key; });
-  if (it != entries_.end()) entries_.erase(it);
+  entries_.erase(std::remove_if(entries_.begin(), entries_.end(), [&](const Stored& s) { return s.entry.key == entry.key; }),
+                 entries_.end());
   entries_.push_back({next_id_++, entry});
 }
 
@@ -42,16 +51,8 @@ const FakeEntry* FakeUrlCache::Find(const std::wstring& key) const {
 }
 
 DWORD FakeUrlCache::RecordSize(const FakeEntry& e) {
-  DWORD size = sizeof(INTERNET_CACHE_ENTRY_INFOW) + static_cast<DWORD>((e.key.size() + 1) * sizeof(wchar_t));
-  if (e.local_file) size += static_cast<DWORD>((e.local_file->size() + 1) * sizeof(wchar_t));
-  return size + e.extra_bytes;
-}
-
-std::optional<std::wstring> FakeUrlCache::ContainerOf(const wchar_t* pattern) const {
-  if (!pattern) return std::wstring(wine_matching ? L"*" : L"");
-  for (const wchar_t* name : {L"Cookie:", L"Visited:"})
-    if (wine_matching ? std::wcscmp(pattern, name) == 0 : SameNoCase(pattern, name)) return std::wstring(name);
-  return std::nullopt;
+  const size_t units = e.key.size() + 1 + (e.local_file ? e.local_file->size() + 1 : 0);
+  return static_cast<DWORD>(sizeof(INTERNET_CACHE_ENTRY_INFOW) + units * sizeof(wchar_t)) + e.extra_bytes;
 }
 
 FakeUrlCache::Stored* FakeUrlCache::NextIn(const std::wstring& container, unsigned after_id) {
@@ -74,20 +75,11 @@ BOOL FakeUrlCache::Deliver(Stored& stored, INTERNET_CACHE_ENTRY_INFOW* buffer, D
   }
   auto* bytes = reinterpret_cast<BYTE*>(buffer);
   if (std::any_of(bytes, bytes + *size, [](BYTE b) { return b != 0; })) ++dirty_buffers;
-
   std::memset(buffer, 0, sizeof(*buffer));
-  buffer->dwStructSize = sizeof(*buffer);
-  wchar_t* strings = reinterpret_cast<wchar_t*>(buffer + 1);
   const FakeEntry& e = stored.entry;
-  std::copy(e.key.begin(), e.key.end(), strings);
-  strings[e.key.size()] = L'\0';
-  buffer->lpszSourceUrlName = strings;
-  strings += e.key.size() + 1;
-  if (e.local_file) {
-    std::copy(e.local_file->begin(), e.local_file->end(), strings);
-    strings[e.local_file->size()] = L'\0';
-    buffer->lpszLocalFileName = strings;
-  }
+  buffer->dwStructSize = sizeof(*buffer);
+  buffer->lpszSourceUrlName = Put(e.key, reinterpret_cast<wchar_t*>(buffer + 1));
+  if (e.local_file) buffer->lpszLocalFileName = Put(*e.local_file, buffer->lpszSourceUrlName + e.key.size() + 1);
   buffer->CacheEntryType = e.type;
   buffer->dwSizeLow = e.size_low;
   buffer->ExpireTime = e.expire_time;
@@ -98,31 +90,23 @@ BOOL FakeUrlCache::Deliver(Stored& stored, INTERNET_CACHE_ENTRY_INFOW* buffer, D
   return TRUE;
 }
 
-bool FakeUrlCache::ReadIsBusy(const INTERNET_CACHE_ENTRY_INFOW* buffer) {
+bool FakeUrlCache::Busy(const INTERNET_CACHE_ENTRY_INFOW* buffer) {
+  if (busy_calls > 0) return --busy_calls, true;
   if (!buffer) return false;
-  if (reads_before_busy > 0) {
-    --reads_before_busy;
-    return false;
-  }
-  if (busy_reads <= 0) return false;
-  --busy_reads;
-  return true;
+  if (reads_before_busy > 0) return --reads_before_busy, false;
+  return busy_reads > 0 && (--busy_reads, true);
 }
 
 HANDLE FakeUrlCache::FindFirst(const wchar_t* pattern, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
   ++calls;
   first_patterns.push_back(pattern ? pattern : L"(null)");
-  if (busy_calls > 0 || ReadIsBusy(buffer)) {
-    if (busy_calls > 0) --busy_calls;
-    Fail(ERROR_SHARING_VIOLATION);
-    return nullptr;
-  }
-  std::optional<std::wstring> container = ContainerOf(pattern);
+  if (Busy(buffer)) return Fail(ERROR_SHARING_VIOLATION), nullptr;
+  std::optional<std::wstring> container;
+  if (!pattern) container = wine_matching ? L"*" : L"";
+  for (const wchar_t* name : kContainers)
+    if (pattern && (wine_matching ? std::wcscmp(pattern, name) == 0 : SameNoCase(pattern, name))) container = name;
   Stored* first = container ? NextIn(*container, 0) : nullptr;
-  if (!first) {
-    Fail(ERROR_NO_MORE_ITEMS);
-    return nullptr;
-  }
+  if (!first) return Fail(ERROR_NO_MORE_ITEMS), nullptr;
   if (!Deliver(*first, buffer, size)) return nullptr;
   HANDLE find = reinterpret_cast<HANDLE>(next_handle_++);
   finds_[find] = {*container, first->id};
@@ -134,15 +118,11 @@ BOOL FakeUrlCache::FindNext(HANDLE find, INTERNET_CACHE_ENTRY_INFOW* buffer, DWO
   ++calls;
   auto it = finds_.find(find);
   if (it == finds_.end()) return Fail(ERROR_INVALID_HANDLE);
-  if (busy_calls > 0) {
-    --busy_calls;
-    return Fail(ERROR_SHARING_VIOLATION);
-  }
-  if (ReadIsBusy(buffer)) return Fail(ERROR_SHARING_VIOLATION);
-  Stored* next = NextIn(it->second.container, it->second.last_id);
+  if (Busy(buffer)) return Fail(ERROR_SHARING_VIOLATION);
+  Stored* next = NextIn(it->second.first, it->second.second);
   if (!next) return Fail(ERROR_NO_MORE_ITEMS);
   if (!Deliver(*next, buffer, size)) return FALSE;
-  it->second.last_id = next->id;
+  it->second.second = next->id;
   return TRUE;
 }
 
@@ -162,10 +142,10 @@ BOOL FakeUrlCache::GetEntryInfo(const wchar_t* key, INTERNET_CACHE_ENTRY_INFOW* 
 
 BOOL FakeUrlCache::DeleteEntry(const wchar_t* key) {
   ++calls;
-  auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Stored& s) { return key && s.entry.key == key; });
-  if (it == entries_.end()) return Fail(ERROR_FILE_NOT_FOUND);
-  entries_.erase(it);
-  return TRUE;
+  const size_t before = entries_.size();
+  entries_.erase(std::remove_if(entries_.begin(), entries_.end(), [&](const Stored& s) { return key && s.entry.key == key; }),
+                 entries_.end());
+  return entries_.size() < before ? TRUE : Fail(ERROR_FILE_NOT_FOUND);
 }
 
 BOOL FakeUrlCache::Commit(const wchar_t* key, const wchar_t* local_file, FILETIME expire, FILETIME last_modified,
@@ -173,15 +153,20 @@ BOOL FakeUrlCache::Commit(const wchar_t* key, const wchar_t* local_file, FILETIM
   ++calls;
   if (!key || !*key) return Fail(ERROR_INVALID_PARAMETER);
   if (on_commit) on_commit(key, local_file);
-  FakeEntry e;
-  e.key = key;
+  FakeEntry e{key, std::nullopt, type, 0, expire, last_modified};
   if (local_file) e.local_file = std::wstring(local_file);
-  e.type = type;
-  e.expire_time = expire;
-  e.last_modified_time = last_modified;
   ::GetSystemTimeAsFileTime(&e.last_access_time);
   Add(e);
   return TRUE;
+}
+
+void ResetRealCache() {
+  (void)RunAgentctl(L"seed --clear");
+  wchar_t local[MAX_PATH] = {};
+  if (!::GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH)) return;
+  const std::wstring folder = std::wstring(local) + L"\\Microsoft\\Windows\\History\\History.IE5";
+  ::DeleteFileW((folder + L"\\index.dat").c_str());
+  ::RemoveDirectoryW(folder.c_str());  // only when nothing else is in it
 }
 
 }  // namespace bpriv::test

@@ -1,7 +1,7 @@
 // An in-memory URL cache, stricter than WinINet: it checks that every buffer
 // it is handed is zero-filled and no larger than claimed, and it can do what
 // the real cache will not do on demand (be busy, grow an entry between the
-// probe and the read).
+// probe and the read). The contract tests hold it to Wine's real cache.
 #pragma once
 #include <map>
 #include <optional>
@@ -30,21 +30,18 @@ class FakeUrlCache final : public UrlCacheApi {
   bool wine_matching = false;
   // The next this many find calls (probe or read) fail with ERROR_SHARING_VIOLATION.
   int busy_calls = 0;
-  // Reads (find calls with a buffer) fail with ERROR_SHARING_VIOLATION: once
-  // `reads_before_busy` reads have gone through, the next `busy_reads` do.
+  // Once `reads_before_busy` reads (find calls with a buffer) have gone
+  // through, the next `busy_reads` fail with ERROR_SHARING_VIOLATION.
   int reads_before_busy = 0;
   int busy_reads = 0;
-  // The pattern of every FindFirst call, "(null)" for none.
-  std::vector<std::wstring> first_patterns;
-  // Bytes an entry grows by each time a probe (no buffer) reports its size.
-  DWORD grow_after_probe = 0;
+  std::vector<std::wstring> first_patterns;  // of every FindFirst, "(null)" for none
+  DWORD grow_after_probe = 0;  // bytes an entry grows by at each probe without buffer
   // Violations seen: a buffer not zero-filled, a size larger than the block.
   int dirty_buffers = 0;
   int oversized_claims = 0;
   int calls = 0;
   int open_finds = 0;
-  // Called by every Commit before it stores the entry.
-  void (*on_commit)(const wchar_t* key, const wchar_t* local_file) = nullptr;
+  void (*on_commit)(const wchar_t* key, const wchar_t* local_file) = nullptr;  // before it stores
 
   void Add(const FakeEntry& entry);
   const FakeEntry* Find(const std::wstring& key) const;
@@ -64,19 +61,21 @@ class FakeUrlCache final : public UrlCacheApi {
     unsigned id;
     FakeEntry entry;
   };
-  struct Enumeration {
-    std::wstring container;
-    unsigned last_id;
-  };
-  bool ReadIsBusy(const INTERNET_CACHE_ENTRY_INFOW* buffer);
-  std::optional<std::wstring> ContainerOf(const wchar_t* pattern) const;
+  bool Busy(const INTERNET_CACHE_ENTRY_INFOW* buffer);
   Stored* NextIn(const std::wstring& container, unsigned after_id);
   BOOL Deliver(Stored& stored, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size);
 
   std::vector<Stored> entries_;
-  std::map<HANDLE, Enumeration> finds_;
+  std::map<HANDLE, std::pair<std::wstring, unsigned>> finds_;  // container, last id read
   unsigned next_id_ = 1;
   uintptr_t next_handle_ = 0x1000;
 };
+
+// Empties the real cache of the test user. Walking every container makes Wine
+// create the history container's files in the shell's History folder
+// ("History.IE5\index.dat"), which other tests need empty, and a process
+// that has walked them keeps them open: the walk runs in an agentctl process
+// and the files are removed once it has ended.
+void ResetRealCache();
 
 }  // namespace bpriv::test

@@ -2,8 +2,6 @@
 // replaced by a recorder that answers stop after a chosen record.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +10,7 @@
 #include "cache/format_file_time.h"
 #include "cache/list_cookies.h"
 #include "cache/list_temp_files.h"
+#include "support/run_process.h"
 
 namespace bpriv::test {
 namespace {
@@ -19,40 +18,28 @@ namespace {
 std::vector<std::wstring> g_records;
 size_t g_stop_after = 0;  // 0: never stop
 
-Answer Record(HWND, const wchar_t* text, bool) {
-  g_records.push_back(text);
-  return g_records.size() == g_stop_after ? Answer::kStop : Answer::kGoOn;
-}
-
-void Post(HWND, const wchar_t* text) { g_records.push_back(text); }
 Answer Await(HWND, bool) { return g_records.size() == g_stop_after ? Answer::kStop : Answer::kGoOn; }
-const RecordChannel kRecorder{Post, Await};
+Answer Record(HWND w, const wchar_t* text, bool epm) { return g_records.push_back(text), Await(w, epm); }
+void Post(HWND, const wchar_t* text) { g_records.push_back(text); }
 
 void Reset(size_t stop_after = 0) {
   g_records.clear();
   g_stop_after = stop_after;
 }
 
-FakeEntry Entry(const std::wstring& key, std::optional<std::wstring> file, DWORD type = NORMAL_CACHE_ENTRY) {
-  FakeEntry e;
-  e.key = key;
-  e.local_file = file;
-  e.type = type;
-  return e;
-}
-
-TEST(ListTempFilesBody, ListsFilesOnlyAndTellsWhetherToFinish) {
+// Line breaks in a key or file name would forge lines: such entries are left out.
+TEST(ListTempFilesBody, ListsFilesOnly) {
   FakeUrlCache cache;
-  cache.wine_matching = true;
-  cache.Add(Entry(L"Cookie:a@x/", L"C:\\c\\a.txt", COOKIE_CACHE_ENTRY));
-  cache.Add(Entry(L"http://x/1", L"C:\\t\\1.htm"));
-  cache.Add(Entry(L"Visited: u@http://x/", std::nullopt, URLHISTORY_CACHE_ENTRY));
-  cache.Add(Entry(L"", L"C:\\t\\nokey.htm"));
-  cache.Add(Entry(L"http://x/2 \"q\"", std::nullopt, NORMAL_CACHE_ENTRY | STICKY_CACHE_ENTRY));
-  cache.Add(Entry(L"http://x/3", L""));
-  cache.Add(Entry(L"http://x/4\r\nPRIVILEGE 00 -7 \"C:\\f\" http://f/", L"C:\\t\\4.htm"));  // line breaks: left out
-  cache.Add(Entry(L"http://x/5", L"C:\\t\n5.htm"));
-  cache.Add(Entry(L"http://x/t", L"C:\\t\\t.htm", NORMAL_CACHE_ENTRY | 0x00100000 | 0x00200000));
+  cache.wine_matching = true;  // cookies in the walk of the default container, as under Wine
+  cache.Add({L"Cookie:a@x/", L"C:\\c\\a.txt", COOKIE_CACHE_ENTRY});
+  cache.Add({L"http://x/1", L"C:\\t\\1.htm"});
+  cache.Add({L"Visited: u@http://x/", std::nullopt, URLHISTORY_CACHE_ENTRY});
+  cache.Add({L"", L"C:\\t\\nokey.htm"});
+  cache.Add({L"http://x/2 \"q\"", std::nullopt, NORMAL_CACHE_ENTRY | STICKY_CACHE_ENTRY});
+  cache.Add({L"http://x/3", L""});
+  cache.Add({L"http://x/4\r\nPRIVILEGE 00 -7 \"C:\\f\" http://f/", L"C:\\t\\4.htm"});
+  cache.Add({L"http://x/5", L"C:\\t\n5.htm"});
+  cache.Add({L"http://x/t", L"C:\\t\\t.htm", NORMAL_CACHE_ENTRY | 0x00100000 | 0x00200000});
   Reset();
   EXPECT_TRUE(ListTempFilesBody(nullptr, -7, true, cache, Record));
   EXPECT_EQ(g_records, (std::vector<std::wstring>{L"PRIVILEGE 00 -7 \"C:\\t\\1.htm\" http://x/1",
@@ -64,8 +51,7 @@ TEST(ListTempFilesBody, ListsFilesOnlyAndTellsWhetherToFinish) {
 TEST(ListTempFilesBody, FinishTextRules) {
   struct {
     const char* name;
-    int files, cookies;
-    int busy;
+    int files, cookies, busy;
     size_t stop_after;
     bool finish;
     size_t records;
@@ -78,9 +64,9 @@ TEST(ListTempFilesBody, FinishTextRules) {
   };
   for (const auto& c : cases) {
     FakeUrlCache cache;
-    cache.wine_matching = true;  // cookies in the walk of the default container, as under Wine
-    for (int i = 0; i < c.cookies; ++i) cache.Add(Entry(L"Cookie:" + std::to_wstring(i), L"c", COOKIE_CACHE_ENTRY));
-    for (int i = 0; i < c.files; ++i) cache.Add(Entry(L"http://x/" + std::to_wstring(i), L"f"));
+    cache.wine_matching = true;
+    for (int i = 0; i < c.cookies; ++i) cache.Add({L"Cookie:" + std::to_wstring(i), L"c", COOKIE_CACHE_ENTRY});
+    for (int i = 0; i < c.files; ++i) cache.Add({L"http://x/" + std::to_wstring(i), L"f"});
     cache.busy_calls = c.busy;
     Reset(c.stop_after);
     EXPECT_EQ(ListTempFilesBody(nullptr, 1, true, cache, Record), c.finish) << c.name;
@@ -88,72 +74,55 @@ TEST(ListTempFilesBody, FinishTextRules) {
   }
 }
 
-std::string ReadAll(const std::wstring& path) {
-  std::ifstream in(std::string(path.begin(), path.end()).c_str(), std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::wstring TempExportPath() {
-  wchar_t dir[MAX_PATH] = {};
-  ::GetTempPathW(MAX_PATH, dir);
-  std::wstring path = std::wstring(dir) + L"bpriv_export_test";
-  ::DeleteFileW(path.c_str());
-  return path;
-}
-
 std::u16string U(const std::wstring& s) { return std::u16string(s.begin(), s.end()); }
 
+// The export file holds the same cookies as the records, in the same order:
+// over-long ones (410 units) and ones with a line break are left out of both.
 TEST(ListCookiesBody, RecordsAndExportBlocksAgree) {
-  FakeUrlCache cache;
   SYSTEMTIME st = {2013, 1, 0, 1, 12, 0, 0, 0};
   FILETIME noon, year10000;
   ::SystemTimeToFileTime(&st, &noon);
   st.wYear = 10000;
   ::SystemTimeToFileTime(&st, &year10000);
-  FakeEntry a = Entry(L"Cookie:a@x/<&>", L"C:\\c\\A.txt", COOKIE_CACHE_ENTRY);
-  a.expire_time = noon;
-  a.last_access_time = noon;
-  FakeEntry nofile = Entry(L"Cookie:n@x/", std::nullopt, COOKIE_CACHE_ENTRY);
-  nofile.expire_time = year10000;
   const std::wstring long_name(409 - std::wstring(L"PRIVILEGE 00 55 \"C:\\c\\L.txt\" ").size() + 1, L'l');
-  cache.Add(a);
-  cache.Add(Entry(L"Cookie:" + long_name, L"C:\\c\\L.txt", COOKIE_CACHE_ENTRY));  // one unit too long
-  cache.Add(Entry(L"Cookie:" + long_name.substr(1), L"C:\\c\\L.txt", COOKIE_CACHE_ENTRY));  // fits exactly
-  cache.Add(nofile);
-  cache.Add(Entry(L"Cookie:", L"C:\\c\\P.txt", COOKIE_CACHE_ENTRY));
-  cache.Add(Entry(L"cookie:lower@x/", L"C:\\c\\W.txt", COOKIE_CACHE_ENTRY));
-  // Line breaks would forge export lines: such cookies are left out of both.
-  cache.Add(Entry(L"Cookie:f@x/\r\n<FILE>C:\\Windows\\win.ini</FILE>", L"C:\\c\\F.txt", COOKIE_CACHE_ENTRY));
-  cache.Add(Entry(L"Cookie:g@x/", L"C:\\c\rG.txt", COOKIE_CACHE_ENTRY));
+  FakeUrlCache cache;
+  cache.Add({L"Cookie:a@x/<&>", L"C:\\c\\A.txt", COOKIE_CACHE_ENTRY, 0, noon, {}, noon});
+  cache.Add({L"Cookie:" + long_name, L"C:\\c\\L.txt", COOKIE_CACHE_ENTRY});  // one unit too long
+  cache.Add({L"Cookie:" + long_name.substr(1), L"C:\\c\\L.txt", COOKIE_CACHE_ENTRY});  // fits exactly
+  cache.Add({L"Cookie:n@x/", std::nullopt, COOKIE_CACHE_ENTRY, 0, year10000});
+  cache.Add({L"Cookie:", L"C:\\c\\P.txt", COOKIE_CACHE_ENTRY});
+  cache.Add({L"cookie:lower@x/", L"C:\\c\\W.txt", COOKIE_CACHE_ENTRY});
+  cache.Add({L"Cookie:f@x/\r\n<FILE>C:\\Windows\\win.ini</FILE>", L"C:\\c\\F.txt", COOKIE_CACHE_ENTRY});
+  cache.Add({L"Cookie:g@x/", L"C:\\c\rG.txt", COOKIE_CACHE_ENTRY});
 
-  const std::wstring path = TempExportPath();
+  wchar_t dir[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, dir);
+  const std::wstring path = std::wstring(dir) + L"bpriv_export_test";
+  ::DeleteFileW(path.c_str());
   Reset();
-  ListCookiesBody(nullptr, 55, true, path, cache, kRecorder);
+  ListCookiesBody(nullptr, 55, true, path, cache, {Post, Await});
 
   std::wstring noon_text, zero_text;
   FormatFileTime(noon, &noon_text);
   FormatFileTime(FILETIME{}, &zero_text);
   ASSERT_EQ(noon_text, L"01/01/2013 12:00:00 PM");
-  std::string want;
   const std::wstring names[] = {L"a@x/<&>", long_name.substr(1), L"n@x/", L"Cookie:", L"cookie:lower@x/"};
   const std::wstring files[] = {L"C:\\c\\A.txt", L"C:\\c\\L.txt", L"", L"C:\\c\\P.txt", L"C:\\c\\W.txt"};
+  std::string want;
   std::vector<std::wstring> records;
   for (int i = 0; i < 5; ++i) {
     const std::wstring expire = i == 0 ? noon_text : i == 2 ? L"" : zero_text;  // year 10000: empty
-    const std::wstring access = i == 0 ? noon_text : zero_text;
-    AppendCookieExportBlock(U(names[i]), U(files[i]), U(expire), U(access), &want);
+    AppendCookieExportBlock(U(names[i]), U(files[i]), U(expire), U(i == 0 ? noon_text : zero_text), &want);
     records.push_back(L"PRIVILEGE 00 55 \"" + files[i] + L"\" " + names[i]);
   }
   EXPECT_EQ(g_records, records);
   EXPECT_EQ(g_records[1].size(), 409u);
-  EXPECT_EQ(ReadAll(path), want);
+  EXPECT_EQ(ReadBytes(path), want);
 
   Reset(1);  // same number again: the old file stays, the records do not
-  ListCookiesBody(nullptr, 55, true, path, cache, kRecorder);
+  ListCookiesBody(nullptr, 55, true, path, cache, {Post, Await});
   EXPECT_EQ(g_records, std::vector<std::wstring>{records[0]});
-  EXPECT_EQ(ReadAll(path), want);
+  EXPECT_EQ(ReadBytes(path), want);
   ::DeleteFileW(path.c_str());
 }
 

@@ -1,13 +1,13 @@
 list(APPEND BPRIV_PURE_TESTS ${CMAKE_CURRENT_LIST_DIR}/cookie_export_test.cpp)
 list(APPEND BPRIV_WIN_TESTS
      ${CMAKE_CURRENT_LIST_DIR}/fake_url_cache.cpp
-     ${CMAKE_CURRENT_LIST_DIR}/cache_subject.cpp
      ${CMAKE_CURRENT_LIST_DIR}/url_cache_contract_test.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/cache_reads_test.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/format_file_time_test.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/listing_bodies_test.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/history_walks_test.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/cache_listing_e2e_test.cpp
      ${CMAKE_SOURCE_DIR}/tools/agentctl/seed.cpp)
-list(APPEND BPRIV_WIN_TESTS
-     ${CMAKE_CURRENT_LIST_DIR}/url_cache_enumerator_test.cpp
-     ${CMAKE_CURRENT_LIST_DIR}/cache_entry_reader_test.cpp)
-list(APPEND BPRIV_WIN_TESTS ${CMAKE_CURRENT_LIST_DIR}/format_file_time_test.cpp)
 if(WIN32)
   add_test(NAME FormatFileTimeAtUtcPlusTwo
            COMMAND ${CMAKE_COMMAND} -E env TZ=UTC-2 BPRIV_TEST_ZONE=1 ${CMAKE_BINARY_DIR}/wine-run
@@ -15,6 +15,3 @@ if(WIN32)
   set_tests_properties(FormatFileTimeAtUtcPlusTwo PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineprefix
                        PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test\\." FAIL_REGULAR_EXPRESSION "SKIPPED|FAILED")
 endif()
-list(APPEND BPRIV_WIN_TESTS ${CMAKE_CURRENT_LIST_DIR}/listing_bodies_test.cpp)
-list(APPEND BPRIV_WIN_TESTS ${CMAKE_CURRENT_LIST_DIR}/history_store_walk_test.cpp ${CMAKE_CURRENT_LIST_DIR}/history_folder_walk_test.cpp)
-list(APPEND BPRIV_WIN_TESTS ${CMAKE_CURRENT_LIST_DIR}/cache_listing_e2e_test.cpp)

@@ -1,5 +1,7 @@
-// The history on Windows 6.1, with a fake URL history store (Wine's answers
-// E_NOTIMPL) and the version fixed through the listing's seam.
+// Both history walks inside the test process, the version fixed through the
+// listing's seam: on Windows 6.1 over a fake URL history store (Wine's answers
+// E_NOTIMPL), else the History folder walk, where the test owns the window
+// whose handle is the listing number.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,6 +10,7 @@
 
 #include "cache/history_listing.h"
 #include "support/fake_url_history.h"
+#include "support/history_tree.h"
 #include "support/listing_harness.h"
 #include "support/named_process.h"
 
@@ -101,6 +104,38 @@ TEST_F(HistoryStoreWalk, EndsEarly) {
     EXPECT_EQ(texts, expected);
     EXPECT_EQ(store_.enumerator.next_calls, c.next_calls);
   }
+}
+
+void FolderBody(HWND window, int32_t number, bool epm) {
+  HistorySources sources;
+  sources.is_windows_61 = [] { return false; };
+  ListHistoryWith(window, number, epm, sources);
+}
+
+TEST(HistoryFolderWalk, ControllerWindowGoneEndsEachLevelAfterItsItem) {
+  test::ScopedHistoryTree tree({L"a1\\", L"a1\\b1\\", L"a1\\b1\\c1.txt", L"a1\\b1\\c2.txt", L"a1\\b2.txt", L"a2.txt"});
+  ASSERT_TRUE(tree.ok());
+  test::NumberWindow number;
+  const std::wstring n = std::to_wstring(number.number());
+  test::InProcessListing listing(number.number(), true, FolderBody);
+  Texts texts = listing.Follow({}, nullptr, 20000, [&](const std::wstring& text) {
+    if (text == L"PRIVILEGE 00 " + n + L" 4 c1.txt") number.Destroy();
+  });
+  EXPECT_TRUE(listing.WaitReturned(5000));
+  EXPECT_EQ(texts, (Texts{
+                       L"STARTPRIVILEGES",
+                       L"PRIVILEGE 00 " + n + L" 0 a1",
+                       L"PRIVILEGE +1",
+                       L"PRIVILEGE 00 " + n + L" 2 b1",
+                       L"PRIVILEGE +1",
+                       L"PRIVILEGE 00 " + n + L" 4 c1.txt",
+                       L"PRIVILEGE 01",  // c1.txt done; then no window: level 4 ends
+                       L"PRIVILEGE -1 " + n,
+                       L"PRIVILEGE 01",  // b1 done; level 2 ends
+                       L"PRIVILEGE -1 " + n,
+                       L"PRIVILEGE 01",  // a1 done; level 0 ends
+                       L"FINISHPRIVILEGES",
+                   }));
 }
 
 }  // namespace
