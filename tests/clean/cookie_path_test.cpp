@@ -1,8 +1,10 @@
 #include "clean/cookie_path.h"
+#include "clean/cookie_name.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace bpriv {
 namespace {
@@ -45,7 +47,20 @@ TEST(CookiePath, OnlyPlainPathsInsideTheCookieFolder) {
 
 TEST(CookiePath, CookieKeysInAnyCase) {
   for (const char16_t* key : {u"Cookie:a@b/", u"cookie:a@b/", u"COOKIE:", u"cOoKiE:x"}) EXPECT_TRUE(IsCookieKey(key));
-  for (const char16_t* key : {u"Cookie", u"", u"Visited:a", u" Cookie:a", u"http://a/"}) EXPECT_FALSE(IsCookieKey(key));
+  for (const char16_t* key : {u"Cookie", u"", u"Visited:a", u" Cookie:a", u"http://a/", u"Coffee:a"})
+    EXPECT_FALSE(IsCookieKey(key));
+}
+
+// The cookie clean's favourites: "Cookie:" stripped in any case when something
+// follows it; only A to Z fold, as the C runtime does in the "C" locale.
+TEST(CookieName, FavouritesMatchIgnoringAsciiCase) {
+  const std::vector<std::wstring> favourites = {L"keep@x/", L"\u00e9@x/", L"Cookie:", L"a@z/"};
+  for (const wchar_t* key :
+       {L"Cookie:keep@x/", L"cOOKIE:KEEP@X/", L"keep@x/", L"Cookie:\u00e9@x/", L"Cookie:", L"Cookie:A@Z/"})
+    EXPECT_TRUE(IsFavouriteCookie(key, favourites)) << std::wstring(key).size();
+  for (const wchar_t* key :
+       {L"Cookie:keep@x", L"Cookie:\u00c9@x/", L"Cookie :keep@x/", L"Cookie:Cookie:keep@x/", L"", L"Cookie:keep@y/"})
+    EXPECT_FALSE(IsFavouriteCookie(key, favourites)) << std::wstring(key).size();
 }
 
 }  // namespace

@@ -3,27 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <optional>
 
 #include "wipe/fake_string_table.h"
 
 namespace bpriv {
 namespace {
 
-// Visibility as a dialog reports it; each tick's show/hide changes are
-// applied before the next, as the Win32 side does.
-struct CFakeWindow : CTickWindow {
-  std::map<int, bool> shown{{kTickDialog, true}, {kCtlCurrentItem, true}, {kCtlProgress, false}};
-  int asked = 0;
-  bool IsShown(int control) override {
-    ++asked;
-    return shown[control];
-  }
-};
-
 using Changes = std::vector<TickChange>;
 
-class ProgressTick : public ::testing::Test {
+// Visibility as a dialog reports it; each tick's show/hide changes are applied
+// before the next, as the Win32 side does.
+class ProgressTick : public ::testing::Test, CTickWindow {
  protected:
   ProgressTick() {
     strings.entries = {{130, L"%s MB (%s bytes) wiped"}, {163, L"%s MB (%s bytes) deleted"},
@@ -31,57 +21,54 @@ class ProgressTick : public ::testing::Test {
     settings.strings = &strings;
     settings.scheduler_mode = 0;
   }
+  bool IsShown(int control) override { return ++asked, shown[control]; }
   Changes Tick() {
     Changes out;
-    DecideTick(record, memory, settings, window, &out);
+    DecideTick(record, memory, settings, *this, &out);
     for (const TickChange& c : out)
-      if (c.kind == TickChange::kShow || c.kind == TickChange::kHide) window.shown[c.control] = c.kind == TickChange::kShow;
+      if (c.kind == TickChange::kShow || c.kind == TickChange::kHide) shown[c.control] = c.kind == TickChange::kShow;
     return out;
   }
-  // A copy: callers often search the list a tick has just returned.
-  static std::optional<TickChange> Find(const Changes& v, TickChange::Kind kind, int control) {
+  static const TickChange* Find(const Changes& v, TickChange::Kind kind, int control) {
     for (const TickChange& c : v)
-      if (c.kind == kind && c.control == control) return c;
-    return std::nullopt;
+      if (c.kind == kind && c.control == control) return &c;
+    return nullptr;
   }
   static std::u16string TextOf(const Changes& v, int control) {
-    const auto c = Find(v, TickChange::kSetText, control);
+    const TickChange* c = Find(v, TickChange::kSetText, control);
     return c ? c->text : u"(none)";
   }
   static void SetText(char16_t (&field)[kProgressTextUnits], const std::u16string& text) {
     std::copy(text.begin(), text.end(), field);
     field[text.size()] = 0;
   }
+  std::map<int, bool> shown{{kTickDialog, true}, {kCtlCurrentItem, true}, {kCtlProgress, false}};
+  int asked = 0;
   CFakeStringTable strings;
   TickSettings settings;
   ProgressRecord record;
   TickMemory memory;
-  CFakeWindow window;
 };
 
-TEST_F(ProgressTick, FirstTickDrawsThenUnchangedRecordChangesNothing) {
+TEST_F(ProgressTick, FirstTickDrawsUnchangedRecordChangesNothingStopAndDone) {
   SetText(record.heading, u"Wiping Cookies");
   SetText(record.current_item, u"C:\\a.txt");
   const Changes first = Tick();
   EXPECT_EQ(TextOf(first, kCtlByteCount), u"0 MB (0 bytes) wiped") << "bytes done 0 drawn at the first tick";
   EXPECT_EQ(TextOf(first, kCtlHeading), u"Wiping Cookies");
   EXPECT_EQ(TextOf(first, kCtlCurrentItem), u"C:\\a.txt");
-  window.asked = 0;
+  asked = 0;
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(Tick().empty()) << "tick " << i;
-  EXPECT_EQ(window.asked, 0) << "an idle tick asks no window";
-}
+  EXPECT_EQ(asked, 0) << "an idle tick asks no window";
 
-TEST_F(ProgressTick, StopDisablesOnceAndDoneEndsBeforeAnyDrawing) {
-  Tick();
   record.stop_flag = 1;
   EXPECT_TRUE(Find(Tick(), TickChange::kDisable, kCtlStop));
-  EXPECT_FALSE(Find(Tick(), TickChange::kDisable, kCtlStop));
+  EXPECT_FALSE(Find(Tick(), TickChange::kDisable, kCtlStop)) << "disabled once";
   EXPECT_EQ(memory.stop_delay, 300u);
-
+  // The done flag ends the dialog before anything of the record is drawn.
   record.heading[0] = 0;
   memory = TickMemory();
   record.done_flag = 1;
-  SetText(record.current_item, u"x");
   const Changes changes = Tick();
   ASSERT_EQ(changes.size(), 2u);
   EXPECT_EQ(changes[0].kind, TickChange::kDisable);
@@ -89,9 +76,10 @@ TEST_F(ProgressTick, StopDisablesOnceAndDoneEndsBeforeAnyDrawing) {
   EXPECT_EQ(record.heading[0], 0) << "no heading filled in the ending tick";
 }
 
+// 64-bit counts: the shift by 20 and the decimal text of the largest values.
 TEST_F(ProgressTick, ByteCountShiftAndWordingByWipeMode) {
-  struct Case {
-    uint32_t wipe_mode;
+  const struct {
+    uint32_t wipe_mode;  // 2: wipe mode without string 130
     uint64_t bytes;
     std::u16string text;
   } cases[] = {
@@ -99,9 +87,9 @@ TEST_F(ProgressTick, ByteCountShiftAndWordingByWipeMode) {
       {1, uint64_t{1} << 20, u"1 MB (1048576 bytes) wiped"},
       {0, (uint64_t{5} << 20) + 12345, u"5 MB (5255225 bytes) deleted"},
       {0, ~uint64_t{0} - 1, u"17592186044415 MB (18446744073709551614 bytes) deleted"},
-      {2, 7, u"(none)"},  // no string 130: the line stays as it is
+      {2, 7, u"(none)"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     memory = TickMemory();
     if (c.wipe_mode == 2) strings.entries.erase(130);
     settings.wipe_mode = c.wipe_mode == 0 ? 0 : 1;
@@ -112,7 +100,7 @@ TEST_F(ProgressTick, ByteCountShiftAndWordingByWipeMode) {
 
 TEST_F(ProgressTick, PercentShownOnlyWithATotalOfTwoOrMore) {
   enum Step { kBoth, kBytesStep, kFilesStep };  // which of the two steps sees a change
-  struct Case {
+  const struct {
     Step step;
     uint64_t bytes_total;
     int32_t files_total, files_done;
@@ -126,30 +114,30 @@ TEST_F(ProgressTick, PercentShownOnlyWithATotalOfTwoOrMore) {
       {kBytesStep, 9, 1, 0, 9, false, 0, u""},     {kFilesStep, 0, 4, 1, 10, true, 25, u"25%"},
       {kFilesStep, 0, 2, 3, 10, true, 150, u"100%"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     memory = TickMemory();
     if (c.step != kBoth) {
       memory.force = false;
       memory.last_files_done = c.step == kFilesStep ? ~0u : static_cast<uint32_t>(c.files_done);
       memory.last_bytes_done = c.step == kBytesStep ? ~uint64_t{0} : c.bytes_done;
     }
-    window.shown[kCtlProgress] = !c.bar;  // every case changes the bar's visibility
+    shown[kCtlProgress] = !c.bar;  // every case changes the bar's visibility
     record.bytes_total = c.bytes_total;
     record.files_total = c.files_total;
     record.files_done = c.files_done;
     record.bytes_done = c.bytes_done;
     const Changes changes = Tick();
-    const auto bar = Find(changes, TickChange::kSetBar, kCtlProgress);
-    EXPECT_EQ(window.shown[kCtlProgress], c.bar) << c.bytes_total << "/" << c.files_total;
-    EXPECT_EQ(window.shown[kCtlPercent], c.bar);
-    ASSERT_EQ(bar.has_value(), c.bar);
-    if (!c.bar) continue;
+    const TickChange* bar = Find(changes, TickChange::kSetBar, kCtlProgress);
+    EXPECT_EQ(shown[kCtlProgress], c.bar) << c.bytes_total << "/" << c.files_total;
+    EXPECT_EQ(shown[kCtlPercent], c.bar);
+    ASSERT_EQ(bar != nullptr, c.bar);
+    if (!bar) continue;
     EXPECT_EQ(bar->value, c.raw);
     EXPECT_EQ(TextOf(changes, kCtlPercent), c.text);
   }
 }
 
-TEST_F(ProgressTick, BarVisibilityChangesOnlyWhenDue) {
+TEST_F(ProgressTick, BarAndItemLineShownOnlyWhenDue) {
   // The first tick's files step hides what its bytes step has just shown.
   record.bytes_total = 100;
   record.bytes_done = 10;
@@ -160,14 +148,24 @@ TEST_F(ProgressTick, BarVisibilityChangesOnlyWhenDue) {
   record.bytes_done = 20;
   EXPECT_TRUE(Find(Tick(), TickChange::kShow, kCtlProgress));
   record.bytes_done = 30;
-  Changes changes = Tick();
-  EXPECT_FALSE(Find(changes, TickChange::kShow, kCtlProgress)) << "shown once, then only moved";
-  EXPECT_EQ(Find(changes, TickChange::kSetBar, kCtlProgress)->value, 30u);
-  window.shown[kTickDialog] = window.shown[kCtlProgress] = false;
+  EXPECT_FALSE(Find(Tick(), TickChange::kShow, kCtlProgress)) << "shown once, then only moved";
+
+  shown[kCtlCurrentItem] = false;
+  SetText(record.current_item, u" C:\\cache\\a.gif");
+  EXPECT_TRUE(Find(Tick(), TickChange::kShow, kCtlCurrentItem));
+  record.current_item[0] = 0;
+  EXPECT_EQ(TextOf(Tick(), kCtlCurrentItem), u"") << "an emptied item is drawn";
+  // A hidden dialog shows neither bar nor line, but still moves and sets them.
+  shown[kTickDialog] = shown[kCtlProgress] = shown[kCtlCurrentItem] = false;
   record.bytes_done = 40;
-  changes = Tick();
-  EXPECT_FALSE(Find(changes, TickChange::kShow, kCtlProgress)) << "a hidden dialog gets no bar shown";
+  SetText(record.current_item, u"b");
+  const Changes changes = Tick();
+  EXPECT_FALSE(Find(changes, TickChange::kShow, kCtlProgress) || Find(changes, TickChange::kShow, kCtlCurrentItem));
   EXPECT_EQ(Find(changes, TickChange::kSetBar, kCtlProgress)->value, 40u);
+  EXPECT_EQ(TextOf(changes, kCtlCurrentItem), u"b");
+  // Hostile: a text without its NUL is read up to the end of its array only.
+  std::fill(std::begin(record.current_item), std::end(record.current_item), u'x');
+  EXPECT_EQ(TextOf(Tick(), kCtlCurrentItem).size(), kProgressTextUnits);
 }
 
 TEST_F(ProgressTick, HeadingFallsBackBySchedulerMode) {
@@ -184,31 +182,9 @@ TEST_F(ProgressTick, HeadingFallsBackBySchedulerMode) {
   EXPECT_EQ(TextOf(Tick(), kCtlHeading), std::u16string(kProgressTextUnits - 1, u'y')) << "cut to the record";
 }
 
-TEST_F(ProgressTick, ItemLineRevealedEmptiedAndBounded) {
-  window.shown[kCtlCurrentItem] = false;
-  SetText(record.current_item, u" C:\\cache\\a.gif");
-  Changes changes = Tick();
-  EXPECT_TRUE(Find(changes, TickChange::kShow, kCtlCurrentItem));
-  EXPECT_EQ(TextOf(changes, kCtlCurrentItem), u" C:\\cache\\a.gif");
-  record.current_item[0] = 0;
-  EXPECT_EQ(TextOf(Tick(), kCtlCurrentItem), u"");
-  EXPECT_TRUE(Tick().empty());
-  // A hidden dialog leaves a hidden line hidden but still sets its text.
-  window.shown[kTickDialog] = window.shown[kCtlCurrentItem] = false;
-  SetText(record.current_item, u"b");
-  changes = Tick();
-  EXPECT_FALSE(Find(changes, TickChange::kShow, kCtlCurrentItem));
-  EXPECT_EQ(TextOf(changes, kCtlCurrentItem), u"b");
-  // A text without its NUL is read up to the end of its array only.
-  std::fill(std::begin(record.current_item), std::end(record.current_item), u'x');
-  SetText(record.heading, u"h");
-  EXPECT_EQ(TextOf(Tick(), kCtlCurrentItem).size(), kProgressTextUnits);
-}
-
 TEST(FormatCount, ReplacesInTurnAndKeepsTheRest) {
   EXPECT_EQ(FormatCount(u"%s of %s, 100%% %d", u"a", u"b"), u"a of b, 100% %d");
-  EXPECT_EQ(FormatCount(u"%s %s %s", u"a", u"b"), u"a b ");
-  EXPECT_EQ(FormatCount(u"end %", u"a", u"b"), u"end %");
+  EXPECT_EQ(FormatCount(u"%s %s %s end %", u"a", u"b"), u"a b  end %");
 }
 
 }  // namespace

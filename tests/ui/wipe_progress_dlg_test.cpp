@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -47,15 +48,19 @@ std::wstring TextOf(HWND w) {
 std::wstring ItemText(HWND dlg, int id) { return TextOf(::GetDlgItem(dlg, id)); }
 bool ItemShown(HWND dlg, int id) { return (::GetWindowLongPtrW(::GetDlgItem(dlg, id), GWL_STYLE) & WS_VISIBLE) != 0; }
 bool Visible(HWND w) { return ::IsWindowVisible(w) != FALSE; }
-
-void SetRecordText(char16_t (&field)[kProgressTextUnits], const std::u16string& text) {
-  std::copy(text.begin(), text.end(), field);
-  field[text.size()] = 0;
-}
+void Click(HWND dlg, int id) { ::SendMessageW(::GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
 
 // Runs the dialog on this thread while the script plays the user on another;
-// the script's end is the worker's end (the done flag).
-int RunDriven(CWipeProgressDlg& dlg, const std::function<void(HWND)>& script) {
+// the script's end is the worker's end (the done flag). As the cleaning jobs
+// set it up unless `defaults`.
+int RunDriven(CWipeProgressDlg& dlg, uint32_t digit, const std::function<void(HWND)>& script, bool defaults = false) {
+  dlg.SetDisplayFlags(digit);
+  if (!defaults) {
+    dlg.SetDisplayMode(1);
+    dlg.SetSchedulerMode(0);
+    const std::u16string heading = u"Wiping Cookies";
+    std::copy_n(heading.c_str(), heading.size() + 1, dlg.Record().heading);
+  }
   const DWORD thread = ::GetCurrentThreadId();
   std::thread user([&] {
     HWND dialog = nullptr;
@@ -72,37 +77,23 @@ int RunDriven(CWipeProgressDlg& dlg, const std::function<void(HWND)>& script) {
   return result;
 }
 
-// As the cleaning jobs set it up.
-void SetUpLikeAJob(CWipeProgressDlg& dlg, uint32_t display_flags) {
-  dlg.SetDisplayFlags(display_flags);
-  dlg.SetDisplayMode(1);
-  dlg.SetSchedulerMode(0);
-  SetRecordText(dlg.Record().heading, u"Wiping Cookies");
-}
-
 TEST(WipeProgressDlg, SetUpTextsAndShownAtFirstIdleWhateverTheDigit) {
-  struct Case {
-    uint32_t digit;
-    bool job;  // else the defaults: display mode 0, scheduler mode 1, no heading
-  } cases[] = {{0, true}, {1, true}, {2, true}, {3, true}, {0, false}, {2, false}};
-  for (const Case& c : cases) {
+  const std::pair<uint32_t, bool> cases[] = {{0, false}, {3, false}, {0, true}, {2, true}};  // digit, defaults
+  for (const auto& c : cases) {
     CWipeProgressDlg dlg;
-    if (c.job) SetUpLikeAJob(dlg, c.digit);
-    dlg.SetDisplayFlags(c.digit);
-    const int result = RunDriven(dlg, [&](HWND d) {
-      EXPECT_TRUE(WaitUntil([&] { return Visible(d); })) << "digit " << c.digit;
-      EXPECT_EQ(TextOf(d), L"Deleting and wiping...");
-      EXPECT_EQ(ItemText(d, IDC_HIDE), L"Hide");
-      EXPECT_EQ(ItemText(d, IDC_STOP), L"Stop");
+    const bool job = !c.second;
+    const int result = RunDriven(dlg, c.first, [&](HWND d) {
+      EXPECT_TRUE(WaitUntil([&] { return Visible(d); })) << "digit " << c.first;
+      EXPECT_EQ(TextOf(d), L"Deleting and wiping...") << "the caption after the first show";
+      EXPECT_EQ(ItemText(d, IDC_HIDE) + ItemText(d, IDC_STOP), L"HideStop");
       EXPECT_EQ(::GetWindow(d, GW_OWNER), nullptr) << "the dialog has no owner";
-      EXPECT_TRUE(WaitUntil([&] { return !ItemText(d, IDC_BYTE_COUNT).empty(); }));
-      EXPECT_EQ(ItemText(d, IDC_BYTE_COUNT), L"0 MB (0 bytes) wiped");
-      EXPECT_EQ(ItemText(d, IDC_HEADING), c.job ? L"Wiping Cookies" : L"Brightsweep Scheduler is running now...");
+      EXPECT_TRUE(WaitUntil([&] { return ItemText(d, IDC_BYTE_COUNT) == L"0 MB (0 bytes) wiped"; }));
+      EXPECT_EQ(ItemText(d, IDC_HEADING), job ? L"Wiping Cookies" : L"Brightsweep Scheduler is running now...");
       EXPECT_FALSE(ItemShown(d, IDC_PROGRESS)) << "no totals, no bar";
       // Display mode 0 hides the (empty) item line of a dialog shown at set-up
       // only; a dialog left hidden keeps the template's line.
-      EXPECT_EQ(ItemShown(d, IDC_CURRENT_ITEM), c.job || c.digit == 2);
-      EXPECT_EQ(ItemText(d, IDC_PERCENT), c.job ? L"" : L"0%");
+      EXPECT_EQ(ItemShown(d, IDC_CURRENT_ITEM), job || c.first == 2);
+      EXPECT_EQ(ItemText(d, IDC_PERCENT), job ? L"" : L"0%");
       RECT r;
       MONITORINFO m = {};
       m.cbSize = sizeof m;
@@ -113,23 +104,44 @@ TEST(WipeProgressDlg, SetUpTextsAndShownAtFirstIdleWhateverTheDigit) {
       for (int probe = 0; probe < 2; ++probe)
         EXPECT_EQ(::SendMessageW(d, kPresenceProbeMessage, 0, 0), kPresenceAnswer);
       EXPECT_EQ(::SendMessageW(d, WM_HELP, 0, 0), 0);
-    });
+    }, c.second);
     EXPECT_EQ(result, 0);
   }
 }
 
-TEST(WipeProgressDlg, HideCloseAndTrayDoubleClickWhileTheJobGoesOn) {
+// One job: Hide, close, the tray, Enter and Stop as a user meets them, with a
+// daemon window (another thread's) told once of the dialog.
+TEST(WipeProgressDlg, HideCloseTrayAndStopWhileTheJobGoesOnDaemonToldOnce) {
+  static std::vector<std::pair<WPARAM, LPARAM>> told;
+  told.clear();
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (m == kDaemonNotifyMessage) told.push_back({wp, lp});
+    return ::DefWindowProcW(w, m, wp, lp);
+  };
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.lpszClassName = kDaemonWindowClass;
+  ASSERT_NE(::RegisterClassW(&wc), 0);
+  std::atomic<DWORD> daemon_thread{0};
+  std::thread daemon([&] {
+    HWND w = ::CreateWindowW(kDaemonWindowClass, L"", WS_OVERLAPPED, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr);
+    daemon_thread = ::GetCurrentThreadId();
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+    ::DestroyWindow(w);
+  });
+  ASSERT_TRUE(WaitUntil([&] { return daemon_thread != 0; }));
   CWipeProgressDlg dlg;
-  SetUpLikeAJob(dlg, 0);
-  RunDriven(dlg, [&](HWND d) {
+  const DWORD thread = ::GetCurrentThreadId();
+  RunDriven(dlg, 0, [&](HWND d) {
     ASSERT_TRUE(WaitUntil([&] { return Visible(d); }));
-    ::SendMessageW(::GetDlgItem(d, IDC_HIDE), BM_CLICK, 0, 0);
+    Click(d, IDC_HIDE);
     EXPECT_FALSE(Visible(d));
-    SetRecordText(dlg.Record().current_item, u"C:\\cache\\one.gif");
+    const std::u16string item = u"C:\\cache\\one.gif";
+    std::copy_n(item.c_str(), item.size() + 1, dlg.Record().current_item);
     dlg.Record().bytes_done.store(3u << 20);
     EXPECT_TRUE(WaitUntil([&] { return ItemText(d, IDC_BYTE_COUNT) == L"3 MB (3145728 bytes) wiped"; }));
     EXPECT_EQ(ItemText(d, IDC_CURRENT_ITEM), L"C:\\cache\\one.gif");
-
     ::SendMessageW(d, kTrayCallbackMessage, kTrayIconId + 1, WM_LBUTTONDBLCLK);
     ::SendMessageW(d, kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDOWN);
     EXPECT_FALSE(Visible(d)) << "only a double-click on our icon shows";
@@ -142,38 +154,29 @@ TEST(WipeProgressDlg, HideCloseAndTrayDoubleClickWhileTheJobGoesOn) {
     EXPECT_TRUE(WaitUntil([&] { return !Visible(d); })) << "Enter presses the default button, Hide";
     dlg.Record().bytes_done.store(4u << 20);
     EXPECT_TRUE(WaitUntil([&] { return ItemText(d, IDC_BYTE_COUNT) == L"4 MB (4194304 bytes) wiped"; }));
-  });
-  EXPECT_EQ(dlg.Record().stop_flag.load(), 0);
-}
 
-TEST(WipeProgressDlg, StopAskedAndOnlyYesStops) {
-  CWipeProgressDlg dlg;
-  SetUpLikeAJob(dlg, 0);
-  const DWORD thread = ::GetCurrentThreadId();
-  RunDriven(dlg, [&](HWND d) {
+    ::SendMessageW(d, kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
     HWND stop = ::GetDlgItem(d, IDC_STOP);
     for (int answer : {IDNO, IDYES}) {
-      // Posted like a mouse click: the question holds the dialog's thread.
-      ::PostMessageW(stop, BM_CLICK, 0, 0);
+      ::PostMessageW(stop, BM_CLICK, 0, 0);  // posted like a mouse click: the question holds the thread
       HWND box = nullptr;
       ASSERT_TRUE(WaitUntil([&] { return (box = FindDialogWith(thread, IDNO)) != nullptr; }));
       EXPECT_EQ(TextOf(box), L"Stop");
       EXPECT_EQ(::GetWindow(box, GW_OWNER), d);
       ::PostMessageW(stop, BM_CLICK, 0, 0);  // a second click while asked brings no second box
       ::Sleep(100);
-      ::SendMessageW(::GetDlgItem(box, answer), BM_CLICK, 0, 0);
+      Click(box, answer);
       ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
-      ::Sleep(100);
+      ::Sleep(2 * kTickIntervalMs);
       EXPECT_EQ(FindDialogWith(thread, IDNO), nullptr);
-      if (answer == IDNO) {
-        ::Sleep(2 * kTickIntervalMs);
-        EXPECT_EQ(dlg.Record().stop_flag.load(), 0);
-        EXPECT_TRUE(::IsWindowEnabled(stop));
-      }
+      EXPECT_EQ(dlg.Record().stop_flag.load(), answer == IDYES ? 1 : 0);
+      EXPECT_EQ(::IsWindowEnabled(stop) != FALSE, answer == IDNO) << "disabled at the next tick after Yes";
     }
-    EXPECT_EQ(dlg.Record().stop_flag.load(), 1);
-    EXPECT_TRUE(WaitUntil([&] { return !::IsWindowEnabled(stop); }, 2 * kTickIntervalMs + 100));
   });
+  ::PostThreadMessageW(daemon_thread, WM_QUIT, 0, 0);
+  daemon.join();
+  ::UnregisterClassW(kDaemonWindowClass, wc.hInstance);
+  EXPECT_EQ(told, (std::vector<std::pair<WPARAM, LPARAM>>{{0, 0}}));
 }
 
 // The shell's side of the tray icon, as a string of adds and deletes.
@@ -185,15 +188,15 @@ struct CTrayLog : CNotifyIconShell {
   }
 };
 
-TEST(WipeProgressDlg, ProductKeyGivesTrayRuleAndTakesSched) {
-  struct Case {
+TEST(WipeProgressDlg, ProductKeyGivesTrayRuleAndTakesSchedOnlyWhenItExists) {
+  const struct {
     bool key;
     DWORD adv_opts;
     int clicks;
     DWORD sched;  // 99: nothing written
     const char* tray;
   } cases[] = {{false, 0, 1, 99, "AD"}, {true, 1, 1, 0, "ADAD"}, {true, 0xFFFFFFFE, 2, 1, "AD"}};
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
     HKEY raw = nullptr;
     if (c.key) {
@@ -203,12 +206,11 @@ TEST(WipeProgressDlg, ProductKeyGivesTrayRuleAndTakesSched) {
     UniqueRegKey created(raw);
     CTrayLog tray;
     CWipeProgressDlg dlg;
-    SetUpLikeAJob(dlg, 0);
     dlg.SetNotifyIconShell(tray);
-    RunDriven(dlg, [&](HWND d) {
+    RunDriven(dlg, 0, [&](HWND d) {
       ASSERT_TRUE(WaitUntil([&] { return Visible(d); }));
-      for (int i = 0; i < c.clicks; ++i) ::SendMessageW(::GetDlgItem(d, IDC_SCHED), BM_CLICK, 0, 0);
-      ::SendMessageW(::GetDlgItem(d, IDC_HIDE), BM_CLICK, 0, 0);
+      for (int i = 0; i < c.clicks; ++i) Click(d, IDC_SCHED);
+      Click(d, IDC_HIDE);
       ::SendMessageW(d, kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
     });
     EXPECT_EQ(tray.calls, c.tray) << "AdvOpts " << c.adv_opts;
@@ -223,39 +225,9 @@ TEST(WipeProgressDlg, ProductKeyGivesTrayRuleAndTakesSched) {
   ::RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
 }
 
-TEST(WipeProgressDlg, DaemonWindowToldOnce) {
-  static std::vector<std::pair<WPARAM, LPARAM>> told;
-  told.clear();
-  WNDCLASSW wc = {};
-  wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == kDaemonNotifyMessage) told.push_back({wp, lp});
-    return ::DefWindowProcW(w, m, wp, lp);
-  };
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.lpszClassName = kDaemonWindowClass;
-  ASSERT_NE(::RegisterClassW(&wc), 0);
-  std::atomic<DWORD> daemon_thread{0};
-  std::thread daemon([&] {  // the daemon: another thread with its own loop
-    HWND w = ::CreateWindowW(kDaemonWindowClass, L"", WS_OVERLAPPED, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr);
-    daemon_thread = ::GetCurrentThreadId();
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
-    ::DestroyWindow(w);
-  });
-  ASSERT_TRUE(WaitUntil([&] { return daemon_thread != 0; }));
-  CWipeProgressDlg dlg;
-  SetUpLikeAJob(dlg, 0);
-  RunDriven(dlg, [](HWND) {});
-  ::PostThreadMessageW(daemon_thread, WM_QUIT, 0, 0);
-  daemon.join();
-  ::UnregisterClassW(kDaemonWindowClass, wc.hInstance);
-  EXPECT_EQ(told, (std::vector<std::pair<WPARAM, LPARAM>>{{0, 0}}));
-}
-
 TEST(WipeProgressDlg, RunEndsAtTheFirstTickOrAForeignQuit) {
   for (bool done_at_start : {true, false}) {
     CWipeProgressDlg dlg;
-    SetUpLikeAJob(dlg, 0);
     dlg.Record().done_flag.store(done_at_start ? 1 : 0);
     const DWORD thread = ::GetCurrentThreadId();
     std::thread other([&] {
