@@ -6,7 +6,7 @@
 #include <string>
 
 #include "../../tools/agentctl/seed.h"
-#include "cache/cache_subject.h"
+#include "cache/fake_url_cache.h"
 #include "cache/url_cache_enumerator.h"
 #include "support/named_process.h"
 #include "support/run_process.h"

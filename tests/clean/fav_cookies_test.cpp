@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "../../tools/agentctl/seed.h"
-#include "cache/cache_subject.h"
 #include "cache/fake_url_cache.h"
 #include "cache/url_cache_enumerator.h"
 #include "clean/fav_list.h"

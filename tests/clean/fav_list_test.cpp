@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "../../tools/agentctl/seed.h"
-#include "cache/cache_subject.h"
 #include "cache/fake_url_cache.h"
 #include "data/name_list.h"
 #include "support/run_process.h"
