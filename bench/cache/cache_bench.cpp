@@ -23,15 +23,9 @@
 #include "link/send_record.h"
 #include "seed.h"
 #include "support/run_process.h"
+#include "../bench_clock.h"
 
 namespace {
-
-double Now() {
-  LARGE_INTEGER f, t;
-  ::QueryPerformanceFrequency(&f);
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 std::wstring Beside(const wchar_t* name) {
   wchar_t self[MAX_PATH] = {};

@@ -24,15 +24,9 @@
 #include "support/run_process.h"
 #include "wipe/algo_registry.h"
 #include "wipe/scramble_name_win.h"
+#include "../bench_clock.h"
 
 namespace {
-
-double Now() {
-  LARGE_INTEGER f, t;
-  ::QueryPerformanceFrequency(&f);
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 bool Seed(int count) {
   agentctl::ClearUrlCache();

@@ -21,15 +21,9 @@
 #include "data/saved_cookies.h"
 #include "seed.h"
 #include "wipe/algo_registry.h"
+#include "../bench_clock.h"
 
 namespace {
-
-double Now() {
-  LARGE_INTEGER f, t;
-  ::QueryPerformanceFrequency(&f);
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 std::string ReadAll(const std::wstring& path) {
   bpriv::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -11,6 +11,7 @@
 
 #include "resource.h"
 #include "ui/wipe_progress_dlg.h"
+#include "../bench_clock.h"
 
 namespace {
 
@@ -19,13 +20,6 @@ constexpr int kChangingTicks = 2000;
 constexpr int kRounds = 7;
 
 bpriv::CWipeProgressDlg* g_dlg = nullptr;
-
-double Now() {
-  LARGE_INTEGER f, t;
-  ::QueryPerformanceFrequency(&f);
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 INT_PTR CALLBACK EmptyTickProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_TIMER || msg == WM_INITDIALOG; }
 
