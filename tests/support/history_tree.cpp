@@ -24,6 +24,9 @@ ScopedHistoryTree::ScopedHistoryTree(const std::vector<std::wstring>& paths) {
   wchar_t folder[MAX_PATH] = {};
   if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_HISTORY | CSIDL_FLAG_CREATE, nullptr, 0, folder))) return;
   root_ = folder;
+  // Any earlier walk of every container leaves Wine's own history index here.
+  ::DeleteFileW((root_ + L"\\History.IE5\\index.dat").c_str());
+  ::RemoveDirectoryW((root_ + L"\\History.IE5").c_str());
   if (!FolderIsEmpty(root_)) return;
   for (const std::wstring& p : paths) {
     std::wstring full = root_ + L"\\" + p;

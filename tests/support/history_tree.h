@@ -10,7 +10,7 @@ namespace bpriv::test {
 
 // Creates folders (paths ending in '\') and empty files below the History
 // folder; removes them again when dropped. ok() is false when the folder
-// held anything beforehand, or a path could not be made.
+// held anything beforehand but Wine's own history index, or a path could not be made.
 class ScopedHistoryTree {
  public:
   explicit ScopedHistoryTree(const std::vector<std::wstring>& paths);
