@@ -32,12 +32,8 @@ class CleanEndToEnd : public ::testing::Test {
 // without its final CR LF. The wiper refuses a file that another name shares:
 // the cache's name goes, the other link keeps the bytes.
 TEST_F(CleanEndToEnd, TempFilesOrCookiesGoFavouritesAndHardLinkedBytesStay) {
-  const struct {
-    const wchar_t* options;
-    const wchar_t* list;  // agentctl seed item writing the favourite list
-    bool drop_final_crlf;
-    const char* left;  // what stays cached: a, b, linked, nofile, keep, gone
-  } cases[] = {
+  // The favourite list as an agentctl seed item; what stays cached: a, b, linked, nofile, keep, gone.
+  const struct { const wchar_t *options, *list; bool drop_final_crlf; const char* left; } cases[] = {
       {L"/BSWCLEARTIF20-0-0", L"", false, "000011"},
       {L"/BSWCLEARTIF01-2-0", L"", false, "000011"},
       {L"/BSWCLEARTIF31-99-0", L"", false, "000011"},

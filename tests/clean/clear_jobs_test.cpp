@@ -34,10 +34,7 @@ TEST(ClearCookiesWorker, ContainerRetries) {
   struct {
     const char* name;
     bool wine;
-    int entries, busy_calls, reads_before_busy, busy_reads;
-    DWORD grow;
-    size_t left;
-    int pauses, first_calls;
+    int entries, busy_calls, reads_before_busy, busy_reads, grow, left, pauses, first_calls;
   } cases[] = {
       {"empty: 21 probes, each under both spellings", false, 0, 0, 0, 0, 0, 0, 20, 42},
       {"empty under Wine", true, 0, 0, 0, 0, 0, 0, 20, 42},
@@ -58,10 +55,10 @@ TEST(ClearCookiesWorker, ContainerRetries) {
     cache.busy_calls = c.busy_calls;
     cache.reads_before_busy = c.reads_before_busy;
     cache.busy_reads = c.busy_reads;
-    cache.grow_after_probe = c.grow;
+    cache.grow_after_probe = DWORD(c.grow);
     ProgressRecord record;
     Walk(ClearCookiesBody, cache, record);
-    EXPECT_EQ(cache.size(), c.left);
+    EXPECT_EQ(cache.size(), size_t(c.left));
     EXPECT_EQ(g_pauses, c.pauses);
     ASSERT_EQ(static_cast<int>(cache.first_patterns.size()), c.first_calls);
     EXPECT_EQ(cache.first_patterns[0], L"cookie:");

@@ -80,12 +80,7 @@ TEST_F(FavCookies, SaveWritesReplacesKeepsOrRemoves) {
   const std::string old(600, 'o');
   const std::string two = SavedFile({Record(a.key, a.local_file, ReadBytes(a.local_file)), Record(c.key, c.local_file, "")});
   const std::vector<std::wstring> a_b_c = {L"a@fav.example/", L"b@fav.example/", L"c@fav.example/"};
-  struct {
-    const char* what;
-    bool epm, list, delete_a;
-    std::vector<std::wstring> names;
-    std::string expected;
-  } cases[] = {
+  struct { const char* what; bool epm, list, delete_a; std::vector<std::wstring> names; std::string expected; } cases[] = {
       {"b is not cached; the old tail stays", false, true, false, a_b_c, two + old.substr(two.size())},
       {"the same with /EPM", true, true, false, a_b_c, two + old.substr(two.size())},
       {"no list", false, false, false, {}, old},

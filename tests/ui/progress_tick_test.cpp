@@ -75,11 +75,7 @@ TEST_F(ProgressTick, FirstTickDrawsIdleTickDecidesNothingStopAndDone) {
 
 // 64-bit counts: the shift by 20 and the decimal text of the largest values.
 TEST_F(ProgressTick, ByteCountShiftAndWordingByWipeMode) {
-  const struct {
-    uint32_t wipe_mode;  // 2: wipe mode without string 130
-    uint64_t bytes;
-    std::u16string text;
-  } cases[] = {
+  const struct { uint32_t wipe_mode; uint64_t bytes; std::u16string text; } cases[] = {  // 2: wipe mode, no string 130
       {1, (uint64_t{1} << 20) - 1, u"0 MB (1048575 bytes) wiped"},
       {1, uint64_t{1} << 20, u"1 MB (1048576 bytes) wiped"},
       {0, (uint64_t{5} << 20) + 12345, u"5 MB (5255225 bytes) deleted"},
@@ -96,11 +92,12 @@ TEST_F(ProgressTick, ByteCountShiftAndWordingByWipeMode) {
 }
 
 TEST_F(ProgressTick, PercentShownOnlyWithATotalOfTwoOrMore) {
+  // step: the one that sees a change, 0 both, 1 bytes, 2 files; raw ~0: no bar.
   const struct {
-    int step;  // the step that sees a change: 0 both, 1 bytes, 2 files
+    int step;
     uint64_t bytes_total, bytes_done;
     int32_t files_total, files_done;
-    uint64_t raw;  // ~0: no bar
+    uint64_t raw;
     std::u16string text;
   } cases[] = {
       {0, 0, 10, 0, 0, ~0ull, u"(none)"}, {0, 1, 10, 1, 1, ~0ull, u"(none)"}, {1, 2, 1, 0, 0, 50, u"50%"},

@@ -93,15 +93,9 @@ TEST(WipeProgressDlg, SetUpTrayRuleSchedDaemonHideAndStop) {
   wc.lpszClassName = kDaemonWindowClass;
   ASSERT_NE(::RegisterClassW(&wc), 0);
   HWND daemon = ::CreateWindowW(kDaemonWindowClass, L"", WS_OVERLAPPED, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr);
-  const struct {
-    uint32_t digit;
-    bool defaults, key;
-    DWORD adv_opts;
-    int clicks;
-    DWORD sched;  // 99: nothing written
-    const char* tray;
-    bool user;
-  } cases[] = {{0, false, true, 1, 1, 0, "ADAD", false}, {3, false, false, 0, 1, 99, "AD", true},
+  // sched 99: nothing written; user: Hide, close, the tray, Enter and Stop played too.
+  const struct { uint32_t digit; bool defaults, key; DWORD adv_opts; int clicks; DWORD sched; const char* tray; bool user; }
+      cases[] = {{0, false, true, 1, 1, 0, "ADAD", false}, {3, false, false, 0, 1, 99, "AD", true},
                {0, true, true, 0xFFFFFFFE, 2, 1, "AD", false}, {2, true, false, 0, 0, 99, "AD", false}};
   for (const auto& c : cases) {
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
