@@ -1,7 +1,7 @@
-// Saving and restoring favourite cookies under Wine: the save against the real
-// cache, the restore against the fake (which keeps the commit order), the
-// round trip through the real agent, and files planted to make the agent
-// write where it should not.
+// Favourite cookies under Wine: the list job, the save against the real cache,
+// the restore against the fake (which keeps the commit order), the round trip
+// through the real agent, and files planted to make the agent write where it
+// should not.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -14,6 +14,7 @@
 #include "clean/fav_list.h"
 #include "clean/restore_fav_cookies.h"
 #include "clean/save_fav_cookies.h"
+#include "data/name_list.h"
 #include "data/saved_cookies.h"
 #include "support/run_process.h"
 #include "wipe/algo_registry.h"
@@ -35,13 +36,8 @@ constexpr uint64_t kExpire = 135107990240000000ull;  // whole seconds: Wine's ca
 
 // A record as the save makes it of a cookie that agentctl seeded.
 SavedCookieRecord Record(const std::wstring& key, const std::wstring& path, const std::string& content) {
-  SavedCookieRecord r;
-  r.url.assign(key.begin(), key.end());
-  r.file_name.assign(path.begin(), path.end());
-  r.content = content;
-  r.expire_time = kExpire;
-  r.type = COOKIE_CACHE_ENTRY;
-  return r;
+  return {std::u16string(key.begin(), key.end()), std::u16string(path.begin(), path.end()), content, kExpire, 0,
+          COOKIE_CACHE_ENTRY};
 }
 std::string SavedFile(const std::vector<SavedCookieRecord>& records) {
   std::string bytes;
@@ -52,7 +48,7 @@ std::string SavedFile(const std::vector<SavedCookieRecord>& records) {
 
 agentctl::SeededEntry Seed(const wchar_t* name) {
   agentctl::SeededEntry e;
-  EXPECT_TRUE(agentctl::SeedCookie(name, {static_cast<DWORD>(kExpire), static_cast<DWORD>(kExpire >> 32)}, &e));
+  EXPECT_TRUE(agentctl::SeedCookie(name, {DWORD(kExpire), DWORD(kExpire >> 32)}, &e));
   return e;
 }
 
@@ -84,12 +80,7 @@ TEST_F(FavCookies, SaveWritesReplacesKeepsOrRemoves) {
   const std::string old(600, 'o');
   const std::string two = SavedFile({Record(a.key, a.local_file, ReadBytes(a.local_file)), Record(c.key, c.local_file, "")});
   const std::vector<std::wstring> a_b_c = {L"a@fav.example/", L"b@fav.example/", L"c@fav.example/"};
-  struct {
-    const char* what;
-    bool epm, list, delete_a;
-    std::vector<std::wstring> names;
-    std::string expected;
-  } cases[] = {
+  struct { const char* what; bool epm, list, delete_a; std::vector<std::wstring> names; std::string expected; } cases[] = {
       {"b is not cached; the old tail stays", false, true, false, a_b_c, two + old.substr(two.size())},
       {"the same with /EPM", true, true, false, a_b_c, two + old.substr(two.size())},
       {"no list", false, false, false, {}, old},
@@ -134,11 +125,8 @@ TEST_F(FavCookies, RestoreWritesBackCommitsInFileOrderAndDisposes) {
   EXPECT_FALSE(Exists(empty)) << "content length 0 writes no file";
   EXPECT_EQ(CommittedKeys(cache), (std::vector<std::wstring>{L"Cookie:one@x/", L"cookie:two@x/", L"Cookie:three@x/"}));
   const test::FakeEntry* e = cache.Find(L"cookie:two@x/");
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->local_file, two);
-  EXPECT_EQ(e->expire_time.dwLowDateTime | uint64_t{e->expire_time.dwHighDateTime} << 32, kExpire);
+  ASSERT_TRUE(e);  // file, expire time and type come back in the round trip below
   EXPECT_EQ(e->last_modified_time.dwLowDateTime, 7u);
-  EXPECT_EQ(e->type, DWORD{COOKIE_CACHE_ENTRY});
   EXPECT_FALSE(Exists(Temp()) || Exists(Saved()));
 }
 
@@ -221,6 +209,44 @@ TEST_F(FavCookies, SaveCleanRestoreKeepsTheFavourites) {
   for (const agentctl::SeededEntry& f : favs) EXPECT_NE(before.find(test::Narrow(f.local_file)), std::string::npos);
   EXPECT_FALSE(lookup.GetEntryInfo(other.key.c_str()));
   EXPECT_FALSE(Exists(Saved()) || Exists(Temp()));
+}
+
+// The favourite-cookie list job.
+std::string NameListBytes(const std::vector<std::string>& names) {
+  std::string bytes;
+  for (const std::string& n : names) AppendNameListEntry(std::u16string(n.begin(), n.end()), &bytes);
+  return bytes;
+}
+
+// Names in, files out, in input order, without entries that have no file or an
+// empty one; a large entry read without overrunning; an older, longer output
+// cut; none cached, or no known-folder function, leaves the old output.
+TEST(GetFavList, ResolvesFavouritesWithAndWithoutEpm) {
+  test::FakeUrlCache cache;
+  cache.Add({L"Cookie:none@x/", std::nullopt});
+  cache.Add({L"Cookie:empty@x/", L""});
+  cache.Add({L"Cookie:big@x/", L"C:\\c\\big.txt", NORMAL_CACHE_ENTRY, 0, {}, {}, {}, 10000});
+  cache.Add({L"Cookie:one@x/", L"C:\\c\\one.txt"});
+  const std::vector<std::wstring> input = {L"big@x/", L"absent@x/", L"",      L"none@x/",
+                                           L"empty@x/", L"\xFEFFone@x/", L"one@x/", L"big@x/"};
+  const std::string old = NameListBytes(std::vector<std::string>(20, std::string(100, 'z')));
+  for (int run = 0; run < 4; ++run) {
+    const bool epm = run == 1, none = run == 2, no_folder = run == 3;
+    const std::wstring folder = ProductDataFolder(epm);
+    const std::wstring output = folder + (epm ? L"\\CFL573183" : L"\\CFL458391");
+    const std::wstring other_output = ProductDataFolder(!epm) + (epm ? L"\\CFL458391" : L"\\CFL573183");
+    WriteBytes(output, old);
+    ::DeleteFileW(other_output.c_str());
+    ASSERT_TRUE(agentctl::WriteNameListFile(folder + (epm ? L"\\CFL573184" : L"\\CFL458392"),
+                                            none ? std::vector<std::wstring>{L"gone@x/", L""} : input));
+    cache.calls = 0;
+    EXPECT_EQ(no_folder ? GetFavList(epm, cache, nullptr) : GetFavList(epm, cache), 0);
+    const std::string resolved = NameListBytes({"C:\\c\\big.txt", "C:\\c\\one.txt", "C:\\c\\big.txt"});
+    EXPECT_EQ(ReadBytes(output), none || no_folder ? old : resolved) << "run " << run;
+    EXPECT_EQ(ReadBytes(other_output), "<missing>") << "run " << run;
+  }
+  EXPECT_EQ(cache.calls, 0) << "no known-folder function: no lookup";
+  EXPECT_EQ(cache.oversized_claims + cache.dirty_buffers, 0);
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-list(APPEND BPRIV_WIN_TESTS ${CMAKE_CURRENT_LIST_DIR}/clear_history_test.cpp)
-list(APPEND BPRIV_WIN_TESTS ${CMAKE_CURRENT_LIST_DIR}/fav_list_test.cpp)
 list(APPEND BPRIV_WIN_TESTS ${CMAKE_CURRENT_LIST_DIR}/clear_jobs_test.cpp)
 list(APPEND BPRIV_WIN_TESTS ${CMAKE_CURRENT_LIST_DIR}/clean_e2e_test.cpp)
 list(APPEND BPRIV_PURE_TESTS ${CMAKE_CURRENT_LIST_DIR}/cookie_path_test.cpp)

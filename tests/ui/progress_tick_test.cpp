@@ -39,8 +39,7 @@ class ProgressTick : public ::testing::Test, CTickWindow {
     return c ? c->text : u"(none)";
   }
   static void SetText(char16_t (&field)[kProgressTextUnits], const std::u16string& text) {
-    std::copy(text.begin(), text.end(), field);
-    field[text.size()] = 0;
+    std::copy(text.c_str(), text.c_str() + text.size() + 1, field);
   }
   std::map<int, bool> shown{{kTickDialog, true}, {kCtlCurrentItem, true}, {kCtlProgress, false}};
   int asked = 0;
@@ -50,39 +49,33 @@ class ProgressTick : public ::testing::Test, CTickWindow {
   TickMemory memory;
 };
 
-TEST_F(ProgressTick, FirstTickDrawsUnchangedRecordChangesNothingStopAndDone) {
+// An idle tick decides nothing and asks no window; the done flag ends the
+// dialog before anything of the record is drawn.
+TEST_F(ProgressTick, FirstTickDrawsIdleTickDecidesNothingStopAndDone) {
   SetText(record.heading, u"Wiping Cookies");
   SetText(record.current_item, u"C:\\a.txt");
   const Changes first = Tick();
-  EXPECT_EQ(TextOf(first, kCtlByteCount), u"0 MB (0 bytes) wiped") << "bytes done 0 drawn at the first tick";
-  EXPECT_EQ(TextOf(first, kCtlHeading), u"Wiping Cookies");
-  EXPECT_EQ(TextOf(first, kCtlCurrentItem), u"C:\\a.txt");
+  EXPECT_EQ(TextOf(first, kCtlByteCount) + TextOf(first, kCtlHeading) + TextOf(first, kCtlCurrentItem),
+            u"0 MB (0 bytes) wipedWiping CookiesC:\\a.txt");
   asked = 0;
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(Tick().empty()) << "tick " << i;
-  EXPECT_EQ(asked, 0) << "an idle tick asks no window";
-
+  EXPECT_EQ(asked, 0);
   record.stop_flag = 1;
   EXPECT_TRUE(Find(Tick(), TickChange::kDisable, kCtlStop));
   EXPECT_FALSE(Find(Tick(), TickChange::kDisable, kCtlStop)) << "disabled once";
   EXPECT_EQ(memory.stop_delay, 300u);
-  // The done flag ends the dialog before anything of the record is drawn.
   record.heading[0] = 0;
   memory = TickMemory();
   record.done_flag = 1;
   const Changes changes = Tick();
   ASSERT_EQ(changes.size(), 2u);
-  EXPECT_EQ(changes[0].kind, TickChange::kDisable);
-  EXPECT_EQ(changes[1].kind, TickChange::kEnd);
+  EXPECT_TRUE(changes[0].kind == TickChange::kDisable && changes[1].kind == TickChange::kEnd);
   EXPECT_EQ(record.heading[0], 0) << "no heading filled in the ending tick";
 }
 
 // 64-bit counts: the shift by 20 and the decimal text of the largest values.
 TEST_F(ProgressTick, ByteCountShiftAndWordingByWipeMode) {
-  const struct {
-    uint32_t wipe_mode;  // 2: wipe mode without string 130
-    uint64_t bytes;
-    std::u16string text;
-  } cases[] = {
+  const struct { uint32_t wipe_mode; uint64_t bytes; std::u16string text; } cases[] = {  // 2: wipe mode, no string 130
       {1, (uint64_t{1} << 20) - 1, u"0 MB (1048575 bytes) wiped"},
       {1, uint64_t{1} << 20, u"1 MB (1048576 bytes) wiped"},
       {0, (uint64_t{5} << 20) + 12345, u"5 MB (5255225 bytes) deleted"},
@@ -99,40 +92,33 @@ TEST_F(ProgressTick, ByteCountShiftAndWordingByWipeMode) {
 }
 
 TEST_F(ProgressTick, PercentShownOnlyWithATotalOfTwoOrMore) {
-  enum Step { kBoth, kBytesStep, kFilesStep };  // which of the two steps sees a change
+  // step: the one that sees a change, 0 both, 1 bytes, 2 files; raw ~0: no bar.
   const struct {
-    Step step;
-    uint64_t bytes_total;
+    int step;
+    uint64_t bytes_total, bytes_done;
     int32_t files_total, files_done;
-    uint64_t bytes_done;
-    bool bar;
     uint64_t raw;
     std::u16string text;
   } cases[] = {
-      {kBoth, 0, 0, 0, 10, false, 0, u""},         {kBoth, 1, 1, 1, 10, false, 0, u""},
-      {kBytesStep, 2, 0, 0, 1, true, 50, u"50%"},  {kBytesStep, 200, 0, 0, 500, true, 250, u"100%"},
-      {kBytesStep, 9, 1, 0, 9, false, 0, u""},     {kFilesStep, 0, 4, 1, 10, true, 25, u"25%"},
-      {kFilesStep, 0, 2, 3, 10, true, 150, u"100%"},
+      {0, 0, 10, 0, 0, ~0ull, u"(none)"}, {0, 1, 10, 1, 1, ~0ull, u"(none)"}, {1, 2, 1, 0, 0, 50, u"50%"},
+      {1, 200, 500, 0, 0, 250, u"100%"},  {1, 9, 9, 1, 0, ~0ull, u"(none)"},  {2, 0, 10, 4, 1, 25, u"25%"},
+      {2, 0, 10, 2, 3, 150, u"100%"},
   };
   for (const auto& c : cases) {
     memory = TickMemory();
-    if (c.step != kBoth) {
-      memory.force = false;
-      memory.last_files_done = c.step == kFilesStep ? ~0u : static_cast<uint32_t>(c.files_done);
-      memory.last_bytes_done = c.step == kBytesStep ? ~uint64_t{0} : c.bytes_done;
-    }
-    shown[kCtlProgress] = !c.bar;  // every case changes the bar's visibility
+    memory.force = c.step == 0;
+    if (c.step == 1) memory.last_files_done = c.files_done;
+    if (c.step == 2) memory.last_bytes_done = c.bytes_done;
+    const bool due = c.raw != ~0ull;
+    shown[kCtlProgress] = !due;  // every case changes the bar's visibility
     record.bytes_total = c.bytes_total;
+    record.bytes_done = c.bytes_done;
     record.files_total = c.files_total;
     record.files_done = c.files_done;
-    record.bytes_done = c.bytes_done;
     const Changes changes = Tick();
     const TickChange* bar = Find(changes, TickChange::kSetBar, kCtlProgress);
-    EXPECT_EQ(shown[kCtlProgress], c.bar) << c.bytes_total << "/" << c.files_total;
-    EXPECT_EQ(shown[kCtlPercent], c.bar);
-    ASSERT_EQ(bar != nullptr, c.bar);
-    if (!bar) continue;
-    EXPECT_EQ(bar->value, c.raw);
+    EXPECT_TRUE(shown[kCtlProgress] == due && shown[kCtlPercent] == due) << c.bytes_total << "/" << c.files_total;
+    EXPECT_EQ(bar ? bar->value : ~0ull, c.raw);
     EXPECT_EQ(TextOf(changes, kCtlPercent), c.text);
   }
 }
@@ -149,7 +135,6 @@ TEST_F(ProgressTick, BarAndItemLineShownOnlyWhenDue) {
   EXPECT_TRUE(Find(Tick(), TickChange::kShow, kCtlProgress));
   record.bytes_done = 30;
   EXPECT_FALSE(Find(Tick(), TickChange::kShow, kCtlProgress)) << "shown once, then only moved";
-
   shown[kCtlCurrentItem] = false;
   SetText(record.current_item, u" C:\\cache\\a.gif");
   EXPECT_TRUE(Find(Tick(), TickChange::kShow, kCtlCurrentItem));
@@ -168,18 +153,17 @@ TEST_F(ProgressTick, BarAndItemLineShownOnlyWhenDue) {
   EXPECT_EQ(TextOf(Tick(), kCtlCurrentItem).size(), kProgressTextUnits);
 }
 
+// The fallback heading is written into the record, cut to its size.
 TEST_F(ProgressTick, HeadingFallsBackBySchedulerMode) {
+  strings.entries[781] = std::wstring(300, L'y');
   for (uint32_t scheduler : {0u, 1u}) {
     record.heading[0] = 0;
     memory = TickMemory();
     settings.scheduler_mode = scheduler;
-    const std::u16string heading = TextOf(Tick(), kCtlHeading);
-    EXPECT_EQ(heading, scheduler ? u"Scheduler now" : u"Cleaning now");
-    EXPECT_EQ(std::u16string(record.heading), heading) << "written into the record";
+    const std::u16string expected = scheduler ? std::u16string(kProgressTextUnits - 1, u'y') : u"Cleaning now";
+    EXPECT_EQ(TextOf(Tick(), kCtlHeading), expected);
+    EXPECT_EQ(std::u16string(record.heading), expected);
   }
-  strings.entries[781] = std::wstring(300, L'y');
-  record.heading[0] = 0;
-  EXPECT_EQ(TextOf(Tick(), kCtlHeading), std::u16string(kProgressTextUnits - 1, u'y')) << "cut to the record";
 }
 
 TEST(FormatCount, ReplacesInTurnAndKeepsTheRest) {

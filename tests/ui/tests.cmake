@@ -4,5 +4,4 @@ list(APPEND BPRIV_PURE_TESTS
 list(APPEND BPRIV_WIN_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/tray_icon_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wipe_progress_dlg_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/agentctl_clean_e2e_test.cpp
 )
