@@ -2,23 +2,11 @@
 
 #include <shlobj.h>
 
+#include <cwchar>
+
 #include "base/unique.h"
 
 namespace bpriv::test {
-namespace {
-
-bool FolderIsEmpty(const std::wstring& folder) {
-  WIN32_FIND_DATAW fd;
-  UniqueFindFile find(::FindFirstFileW((folder + L"\\*").c_str(), &fd));
-  if (!find) return true;
-  do {
-    std::wstring name = fd.cFileName;
-    if (name != L"." && name != L"..") return false;
-  } while (::FindNextFileW(find.get(), &fd));
-  return true;
-}
-
-}  // namespace
 
 ScopedHistoryTree::ScopedHistoryTree(const std::vector<std::wstring>& paths) {
   wchar_t folder[MAX_PATH] = {};
@@ -27,18 +15,18 @@ ScopedHistoryTree::ScopedHistoryTree(const std::vector<std::wstring>& paths) {
   // Any earlier walk of every container leaves Wine's own history index here.
   ::DeleteFileW((root_ + L"\\History.IE5\\index.dat").c_str());
   ::RemoveDirectoryW((root_ + L"\\History.IE5").c_str());
-  if (!FolderIsEmpty(root_)) return;
+  WIN32_FIND_DATAW fd;
+  UniqueFindFile find(::FindFirstFileW((root_ + L"\\*").c_str(), &fd));
+  for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &fd))
+    if (std::wcscmp(fd.cFileName, L".") != 0 && std::wcscmp(fd.cFileName, L"..") != 0) return;
   for (const std::wstring& p : paths) {
     std::wstring full = root_ + L"\\" + p;
-    bool made;
-    if (!p.empty() && p.back() == L'\\') {
-      full.pop_back();
-      made = ::CreateDirectoryW(full.c_str(), nullptr) != FALSE;
-    } else {
-      UniqueFile file(::CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-      made = static_cast<bool>(file);
-    }
-    if (!made) return;
+    const bool folder_path = !p.empty() && p.back() == L'\\';
+    if (folder_path) full.pop_back();
+    if (!(folder_path ? ::CreateDirectoryW(full.c_str(), nullptr) != FALSE
+                      : static_cast<bool>(UniqueFile(::CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                                   CREATE_NEW, 0, nullptr)))))
+      return;
     made_.push_back(full);
   }
   ok_ = true;
@@ -50,16 +38,9 @@ ScopedHistoryTree::~ScopedHistoryTree() {
 }
 
 ScopedWineVersion::ScopedWineVersion(const wchar_t* exe_name, const wchar_t* version)
-    : key_(std::wstring(L"Software\\Wine\\AppDefaults\\") + exe_name) {
-  HKEY raw = nullptr;
-  if (::RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr) !=
-      ERROR_SUCCESS)
-    return;
-  UniqueRegKey key(raw);
-  const DWORD bytes = static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t));
-  ok_ = ::RegSetValueExW(key.get(), L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version), bytes) ==
-        ERROR_SUCCESS;
-}
+    : key_(std::wstring(L"Software\\Wine\\AppDefaults\\") + exe_name),
+      ok_(::RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), L"Version", REG_SZ, version,
+                            static_cast<DWORD>((std::wcslen(version) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS) {}
 
 ScopedWineVersion::~ScopedWineVersion() {
   ::RegDeleteKeyW(HKEY_CURRENT_USER, key_.c_str());

@@ -15,8 +15,6 @@ class ScopedHistoryTree {
  public:
   explicit ScopedHistoryTree(const std::vector<std::wstring>& paths);
   ~ScopedHistoryTree();
-  ScopedHistoryTree(const ScopedHistoryTree&) = delete;
-  ScopedHistoryTree& operator=(const ScopedHistoryTree&) = delete;
   bool ok() const { return ok_; }
   const std::wstring& root() const { return root_; }
 
@@ -27,19 +25,16 @@ class ScopedHistoryTree {
 };
 
 // Makes Wine report `version` ("win10", "win7", ...) to programs named
-// `exe_name` (HKCU\Software\Wine\AppDefaults\<exe>\Version); the key goes
-// again when dropped.
+// `exe_name` (HKCU\Software\Wine\AppDefaults\<exe>\Version) until dropped.
 class ScopedWineVersion {
  public:
   ScopedWineVersion(const wchar_t* exe_name, const wchar_t* version);
   ~ScopedWineVersion();
-  ScopedWineVersion(const ScopedWineVersion&) = delete;
-  ScopedWineVersion& operator=(const ScopedWineVersion&) = delete;
   bool ok() const { return ok_; }
 
  private:
   std::wstring key_;
-  bool ok_ = false;
+  bool ok_;
 };
 
 }  // namespace bpriv::test

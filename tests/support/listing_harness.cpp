@@ -2,31 +2,15 @@
 
 namespace bpriv::test {
 
-NumberWindow::NumberWindow() {
-  window_ = ::CreateWindowExW(0, L"STATIC", L"number", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-  number_ = static_cast<int32_t>(reinterpret_cast<intptr_t>(window_));
-}
-
-void NumberWindow::Destroy() {
-  if (window_) ::DestroyWindow(window_);
-  window_ = nullptr;
-}
-
 InProcessListing::InProcessListing(int32_t number, bool epm, ListingBody body, ListingThreadStarter start_thread)
-    : number_(number), returned_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-  runner_ = std::thread([=, done = returned_.get()] {
-    RunListingWindowWith(::GetModuleHandleW(nullptr), number, epm, body, start_thread);
-    ::SetEvent(done);
-  });
-}
+    : number_(number), runner_([=, done = returned_.get()] {
+        RunListingWindowWith(::GetModuleHandleW(nullptr), number, epm, body, start_thread);
+        ::SetEvent(done);
+      }) {}
 
 InProcessListing::~InProcessListing() {
   if (WaitReturned(20000)) runner_.join();
   else runner_.detach();  // the test has failed already; do not hang the rest
-}
-
-bool InProcessListing::WaitReturned(DWORD timeout_ms) {
-  return ::WaitForSingleObject(returned_.get(), timeout_ms) == WAIT_OBJECT_0;
 }
 
 std::vector<std::wstring> InProcessListing::Follow(const agentctl::ListingScript& script, agentctl::ListingEnd* end,
