@@ -37,15 +37,4 @@ ScopedHistoryTree::~ScopedHistoryTree() {
     if (!::DeleteFileW(it->c_str())) ::RemoveDirectoryW(it->c_str());
 }
 
-ScopedWineVersion::ScopedWineVersion(const wchar_t* exe_name, const wchar_t* version)
-    : key_(std::wstring(L"Software\\Wine\\AppDefaults\\") + exe_name),
-      ok_(::RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), L"Version", REG_SZ, version,
-                            static_cast<DWORD>((std::wcslen(version) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS) {}
-
-ScopedWineVersion::~ScopedWineVersion() {
-  ::RegDeleteKeyW(HKEY_CURRENT_USER, key_.c_str());
-  // The AppDefaults key itself is left only if something else lives in it.
-  ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults");
-}
-
 }  // namespace bpriv::test

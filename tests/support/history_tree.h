@@ -1,5 +1,4 @@
-// Test set-up around the history listing under Wine: items in the shell's
-// History folder, and the Windows version Wine reports to the agent.
+// Test set-up around the history listing under Wine: items in the shell's History folder.
 #pragma once
 #include <windows.h>
 
@@ -22,19 +21,6 @@ class ScopedHistoryTree {
   std::wstring root_;
   std::vector<std::wstring> made_;  // in creation order, removed in reverse
   bool ok_ = false;
-};
-
-// Makes Wine report `version` ("win10", "win7", ...) to programs named
-// `exe_name` (HKCU\Software\Wine\AppDefaults\<exe>\Version) until dropped.
-class ScopedWineVersion {
- public:
-  ScopedWineVersion(const wchar_t* exe_name, const wchar_t* version);
-  ~ScopedWineVersion();
-  bool ok() const { return ok_; }
-
- private:
-  std::wstring key_;
-  bool ok_;
 };
 
 }  // namespace bpriv::test

@@ -33,16 +33,30 @@ class NumberWindow {
 
 class InProcessListing {
  public:
-  InProcessListing(int32_t number, bool epm, ListingBody body,
-                   ListingThreadStarter start_thread = StartThreadWithRuntime);
-  ~InProcessListing();
+  InProcessListing(int32_t number, bool epm, ListingBody body, ListingThreadStarter start_thread = StartThreadWithRuntime)
+      : number_(number), runner_([=, done = returned_.get()] {
+          RunListingWindowWith(::GetModuleHandleW(nullptr), number, epm, body, start_thread);
+          ::SetEvent(done);
+        }) {}
+  ~InProcessListing() {
+    if (WaitReturned(20000)) runner_.join();
+    else runner_.detach();  // the test has failed already; do not hang the rest
+  }
   // True when the runner returned within the time.
   bool WaitReturned(DWORD timeout_ms) { return ::WaitForSingleObject(returned_.get(), timeout_ms) == WAIT_OBJECT_0; }
-  // Plays the controller; the texts read, in order.
-  // `on_text` (if any) sees each text before it is answered.
+  // Plays the controller; the texts read, in order. `on_text` (if any) sees each text before it is answered.
   std::vector<std::wstring> Follow(const agentctl::ListingScript& script, agentctl::ListingEnd* end = nullptr,
                                    DWORD timeout_ms = 20000,
-                                   const std::function<void(const std::wstring&)>& on_text = nullptr);
+                                   const std::function<void(const std::wstring&)>& on_text = nullptr) {
+    std::vector<std::wstring> texts;
+    const agentctl::ListingEnd e =
+        agentctl::FollowListing(number_, script, returned_.get(), timeout_ms, [&](const std::wstring& t) {
+          texts.push_back(t);
+          if (on_text) on_text(t);
+        });
+    if (end) *end = e;
+    return texts;
+  }
 
  private:
   int32_t number_;
