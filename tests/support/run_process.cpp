@@ -1,16 +1,14 @@
 #include "support/run_process.h"
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace bpriv::test {
 
 std::string ReadBytes(const std::wstring& path) {
   std::ifstream in(Narrow(path).c_str(), std::ios::binary);
-  if (!in) return "<missing>";
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<missing>";
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
