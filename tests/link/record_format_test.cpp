@@ -4,59 +4,48 @@
 
 #include <string>
 
+#include "link/process_name.h"
+
 namespace bpriv {
 namespace {
 
-std::u16string U(const char* s) { return std::u16string(s, s + std::char_traits<char>::length(s)); }
-std::string N(const std::u16string& s) { return std::string(s.begin(), s.end()); }  // ASCII in these tests
-
-TEST(RecordFormat, HistoryEntryFields) {
+TEST(RecordFormat, EveryRecordByteForByte) {
+  const std::u16string smiley = u"\U0001F600x";  // three UTF-16 units: the title length counts units, not characters
   struct {
-    int32_t number;
-    uint32_t low, high;
-    const char* title;
-    const char* url;
-    const char* expected;
+    std::u16string record, expected;
   } cases[] = {
-      {1234, 3000000000u, 30000000u, "A B", "http://a.example/",
-       "PRIVILEGE 00 1234 -1294967296 30000000 3 A B http://a.example/"},
-      {7, 5, 0, "", "http://b.example/x y", "PRIVILEGE 00 7 5 0 0   http://b.example/x y"},
-      {7, 0x80000000u, 0xFFFFFFFFu, "\"q\"", "u", "PRIVILEGE 00 7 -2147483648 -1 3 \"q\" u"},
-      {2147483647, 0x7FFFFFFFu, 0, " ", "u", "PRIVILEGE 00 2147483647 2147483647 0 1   u"},
+      {FormatHistoryEntryRecord(1234, 3000000000u, 30000000u, u"A B", u"http://a.example/"),
+       u"PRIVILEGE 00 1234 -1294967296 30000000 3 A B http://a.example/"},
+      {FormatHistoryEntryRecord(7, 5, 0, u"", u"http://b.example/x y"), u"PRIVILEGE 00 7 5 0 0   http://b.example/x y"},
+      {FormatHistoryEntryRecord(7, 0x80000000u, 0xFFFFFFFFu, u"\"q\"", u"u"), u"PRIVILEGE 00 7 -2147483648 -1 3 \"q\" u"},
+      {FormatHistoryEntryRecord(2147483647, 0x7FFFFFFFu, 0, u" ", u"u"), u"PRIVILEGE 00 2147483647 2147483647 0 1   u"},
+      {FormatHistoryEntryRecord(1, 0, 0, smiley, u"u"), u"PRIVILEGE 00 1 0 0 3 " + smiley + u" u"},
+      {FormatFolderItemRecord(65594, 4, u"a \"b\".htm"), u"PRIVILEGE 00 65594 4 a \"b\".htm"},
+      {FormatFolderItemRecord(1, 2, u""), u"PRIVILEGE 00 1 2 "},
+      // A folder item's name is cut at 259 UTF-16 units.
+      {FormatFolderItemRecord(9, 2, std::u16string(259, u'n')), u"PRIVILEGE 00 9 2 " + std::u16string(259, u'n')},
+      {FormatFolderItemRecord(9, 2, std::u16string(400, u'n')), u"PRIVILEGE 00 9 2 " + std::u16string(259, u'n')},
+      {FormatFolderOpenRecord(), u"PRIVILEGE +1"},
+      {FormatFolderCloseRecord(-5), u"PRIVILEGE -1 -5"},
+      {FormatItemDoneRecord(), u"PRIVILEGE 01"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.record, c.expected);
+}
+
+TEST(ExeNameEndsWith, MatchesControllerNameByItsEndFoldingOnlyAToZ) {
+  struct {
+    std::u16string_view exe, name;
+    bool match;
+  } cases[] = {
+      {u"BSweepRun.exe", kControllerExeName, true},      {u"xbsweeprun.EXE", kControllerExeName, true},
+      {u"BSweepRun.exe.bak", kControllerExeName, false}, {u"SweepRun.exe", kControllerExeName, false},
+      {u"BSweepRun.exx", kControllerExeName, false},     {u"", kControllerExeName, false},
+      {u"BSweepRun.exe", u"", false},                    {u"\u00e9.exe", u"\u00c9.exe", false},
+      {u"[.exe", u"{.exe", false},                       {u"@.exe", u"`.exe", false},
+      {u"za.exe", u"ZA.EXE", true},                      {u"ZA.EXE", u"za.exe", true},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(N(FormatHistoryEntryRecord(c.number, c.low, c.high, U(c.title), U(c.url))), c.expected) << c.expected;
-}
-
-TEST(RecordFormat, HistoryTitleLengthCountsUtf16Units) {
-  // One character outside the BMP is two units; a reader splits by this count.
-  const std::u16string title = u"\U0001F600x";
-  std::u16string record = FormatHistoryEntryRecord(1, 0, 0, title, u"u");
-  EXPECT_EQ(record, u"PRIVILEGE 00 1 0 0 3 " + title + u" u");
-}
-
-TEST(RecordFormat, FolderWalkRecords) {
-  struct {
-    std::u16string text;
-    const char* expected;
-  } cases[] = {
-      {FormatFolderItemRecord(65594, 0, u"Today"), "PRIVILEGE 00 65594 0 Today"},
-      {FormatFolderItemRecord(65594, 4, u"a \"b\".htm"), "PRIVILEGE 00 65594 4 a \"b\".htm"},
-      {FormatFolderItemRecord(1, 2, u""), "PRIVILEGE 00 1 2 "},
-      {FormatFolderOpenRecord(), "PRIVILEGE +1"},
-      {FormatFolderCloseRecord(-5), "PRIVILEGE -1 -5"},
-      {FormatFolderCloseRecord(65594), "PRIVILEGE -1 65594"},
-      {FormatItemDoneRecord(), "PRIVILEGE 01"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(N(c.text), c.expected);
-}
-
-TEST(RecordFormat, FolderItemNameIsCutAt259Units) {
-  for (size_t length : {258u, 259u, 260u, 400u}) {
-    std::u16string name(length, u'n');
-    std::u16string record = FormatFolderItemRecord(9, 2, name);
-    EXPECT_EQ(record, u"PRIVILEGE 00 9 2 " + name.substr(0, 259)) << length;
-  }
+    EXPECT_EQ(ExeNameEndsWith(c.exe, c.name), c.match) << std::string(c.exe.begin(), c.exe.end());
 }
 
 }  // namespace

@@ -3,10 +3,8 @@
 #include <windows.h>
 #include <urlhist.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cwchar>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,16 +12,6 @@
 #include "cache/url_history.h"
 
 namespace bpriv::test {
-
-// QueryInterface of a fake that answers for IUnknown and the given interfaces.
-template <class Self>
-HRESULT QueryFake(Self* self, REFIID riid, void** out, std::initializer_list<IID> ids) {
-  *out = nullptr;
-  if (riid != IID_IUnknown && std::find(ids.begin(), ids.end(), riid) == ids.end()) return E_NOINTERFACE;
-  *out = self;
-  self->AddRef();
-  return S_OK;
-}
 
 // One answer of IEnumSTATURL::Next: an entry, or a failure that (stricter
 // than a well-behaved store) leaves the fetched count at 1.
@@ -34,29 +22,41 @@ struct FakeStatUrl {
   HRESULT result = S_OK;
 };
 
-// Hands out its entries one by one, as CoTaskMemAlloc copies the caller frees.
-class FakeEnumStatUrl : public IEnumSTATURL {
+// Answers for IUnknown and up to two interfaces; counts its references but lives on the test's stack.
+template <class Interface>
+class FakeUnknown : public Interface {
  public:
-  explicit FakeEnumStatUrl(const std::vector<FakeStatUrl>* entries) : entries_(entries) {}
-  int next_calls = 0;
-  int resets = 0;
   std::atomic<long> refs{1};
-
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    return QueryFake<IEnumSTATURL>(this, riid, out, {IID_IEnumSTATURL});
+    *out = riid == IID_IUnknown || riid == iid_ || riid == iid2_ ? static_cast<Interface*>(this) : nullptr;
+    if (!*out) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
-  STDMETHODIMP_(ULONG) Release() override { return --refs; }  // owned by its store
+  STDMETHODIMP_(ULONG) Release() override { return --refs; }
+
+ protected:
+  FakeUnknown(const IID& iid, const IID& iid2) : iid_(iid), iid2_(iid2) {}
+
+ private:
+  const IID iid_, iid2_;
+};
+
+// Hands out its entries one by one, as CoTaskMemAlloc copies the caller frees.
+class FakeEnumStatUrl : public FakeUnknown<IEnumSTATURL> {
+ public:
+  explicit FakeEnumStatUrl(const std::vector<FakeStatUrl>* entries)
+      : FakeUnknown(IID_IEnumSTATURL, IID_IEnumSTATURL), entries_(entries) {}
+  int next_calls = 0;
+  int resets = 0;
 
   STDMETHODIMP Next(ULONG count, LPSTATURL out, ULONG* fetched) override {
     ++next_calls;
     if (count != 1 || !out || !fetched) return E_INVALIDARG;
-    if (position_ >= entries_->size()) {
-      *fetched = 0;
-      return S_FALSE;
-    }
+    *fetched = position_ < entries_->size() ? 1 : 0;
+    if (!*fetched) return S_FALSE;
     const FakeStatUrl& e = (*entries_)[position_++];
-    *fetched = 1;
     if (FAILED(e.result)) return e.result;
     out->pwcsUrl = Copy(e.url);
     out->pwcsTitle = Copy(e.title);
@@ -70,8 +70,7 @@ class FakeEnumStatUrl : public IEnumSTATURL {
 
  private:
   static wchar_t* Copy(const std::optional<std::wstring>& s) {
-    if (!s) return nullptr;
-    auto* p = static_cast<wchar_t*>(::CoTaskMemAlloc((s->size() + 1) * sizeof(wchar_t)));
+    auto* p = s ? static_cast<wchar_t*>(::CoTaskMemAlloc((s->size() + 1) * sizeof(wchar_t))) : nullptr;
     if (p) std::wmemcpy(p, s->c_str(), s->size() + 1);
     return p;
   }
@@ -79,35 +78,24 @@ class FakeEnumStatUrl : public IEnumSTATURL {
   size_t position_ = 3;  // a walk that forgets Reset starts in the middle
 };
 
-class FakeUrlHistory : public IUrlHistoryStg2 {
+class FakeUrlHistory : public FakeUnknown<IUrlHistoryStg2> {
  public:
+  FakeUrlHistory() : FakeUnknown(IID_IUrlHistoryStg, kIidIUrlHistoryStg2) {}
   int clear_calls = 0;
   HRESULT clear_result = S_OK;
   HRESULT enum_result = S_OK;
   std::vector<FakeStatUrl> entries;
   FakeEnumStatUrl enumerator{&entries};
-  std::atomic<long> refs{1};
 
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    return QueryFake<IUrlHistoryStg2>(this, riid, out, {IID_IUrlHistoryStg, kIidIUrlHistoryStg2});
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
-  STDMETHODIMP_(ULONG) Release() override { return --refs; }  // lives on the test's stack
-
-  // IUrlHistoryStg
   STDMETHODIMP AddUrl(LPCOLESTR, LPCOLESTR, DWORD) override { return E_NOTIMPL; }
   STDMETHODIMP DeleteUrl(LPCOLESTR, DWORD) override { return E_NOTIMPL; }
   STDMETHODIMP QueryUrl(LPCOLESTR, DWORD, LPSTATURL) override { return E_NOTIMPL; }
   STDMETHODIMP BindToObject(LPCOLESTR, REFIID, void**) override { return E_NOTIMPL; }
   STDMETHODIMP EnumUrls(IEnumSTATURL** out) override {
-    *out = nullptr;
-    if (FAILED(enum_result)) return enum_result;
-    enumerator.AddRef();
-    *out = &enumerator;
-    return S_OK;
+    *out = SUCCEEDED(enum_result) ? &enumerator : nullptr;
+    if (*out) enumerator.AddRef();
+    return SUCCEEDED(enum_result) ? S_OK : enum_result;
   }
-  // IUrlHistoryStg2
   STDMETHODIMP AddUrlAndNotify(LPCOLESTR, LPCOLESTR, DWORD, BOOL, IOleCommandTarget*, IUnknown*) override { return E_NOTIMPL; }
   STDMETHODIMP ClearHistory() override { ++clear_calls; return clear_result; }
 };

@@ -1,10 +1,13 @@
-// Test set-up around the history listing under Wine: items in the shell's
-// History folder, and the Windows version Wine reports to the agent.
+// Test set-up around the history listing under Wine: items in the shell's History folder.
 #pragma once
 #include <windows.h>
+#include <shlobj.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
+
+#include "base/unique.h"
 
 namespace bpriv::test {
 
@@ -13,32 +16,39 @@ namespace bpriv::test {
 // held anything beforehand but Wine's own history index, or a path could not be made.
 class ScopedHistoryTree {
  public:
-  explicit ScopedHistoryTree(const std::vector<std::wstring>& paths);
-  ~ScopedHistoryTree();
+  explicit ScopedHistoryTree(const std::vector<std::wstring>& paths) {
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_HISTORY | CSIDL_FLAG_CREATE, nullptr, 0, folder))) return;
+    root_ = folder;
+    // Any earlier walk of every container leaves Wine's own history index here.
+    ::DeleteFileW((root_ + L"\\History.IE5\\index.dat").c_str());
+    ::RemoveDirectoryW((root_ + L"\\History.IE5").c_str());
+    WIN32_FIND_DATAW fd;
+    UniqueFindFile find(::FindFirstFileW((root_ + L"\\*").c_str(), &fd));
+    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &fd))
+      if (std::wcscmp(fd.cFileName, L".") != 0 && std::wcscmp(fd.cFileName, L"..") != 0) return;
+    for (const std::wstring& p : paths) {
+      std::wstring full = root_ + L"\\" + p;
+      const bool folder_path = !p.empty() && p.back() == L'\\';
+      if (folder_path) full.pop_back();
+      if (folder_path ? !::CreateDirectoryW(full.c_str(), nullptr)
+                      : !UniqueFile(::CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)))
+        return;
+      made_.push_back(full);
+    }
+    ok_ = true;
+  }
+  ~ScopedHistoryTree() {
+    for (auto it = made_.rbegin(); it != made_.rend(); ++it)
+      if (!::DeleteFileW(it->c_str())) ::RemoveDirectoryW(it->c_str());
+  }
   ScopedHistoryTree(const ScopedHistoryTree&) = delete;
-  ScopedHistoryTree& operator=(const ScopedHistoryTree&) = delete;
   bool ok() const { return ok_; }
   const std::wstring& root() const { return root_; }
 
  private:
   std::wstring root_;
   std::vector<std::wstring> made_;  // in creation order, removed in reverse
-  bool ok_ = false;
-};
-
-// Makes Wine report `version` ("win10", "win7", ...) to programs named
-// `exe_name` (HKCU\Software\Wine\AppDefaults\<exe>\Version); the key goes
-// again when dropped.
-class ScopedWineVersion {
- public:
-  ScopedWineVersion(const wchar_t* exe_name, const wchar_t* version);
-  ~ScopedWineVersion();
-  ScopedWineVersion(const ScopedWineVersion&) = delete;
-  ScopedWineVersion& operator=(const ScopedWineVersion&) = delete;
-  bool ok() const { return ok_; }
-
- private:
-  std::wstring key_;
   bool ok_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "../../tools/agentctl/listing_client.h"
@@ -19,37 +20,47 @@ namespace bpriv::test {
 // controller's does; a new one per listing, so every class name is new.
 class NumberWindow {
  public:
-  NumberWindow();
-  ~NumberWindow() { Destroy(); }
+  NumberWindow() = default;
   NumberWindow(const NumberWindow&) = delete;
-  NumberWindow& operator=(const NumberWindow&) = delete;
+  ~NumberWindow() { Destroy(); }
   int32_t number() const { return number_; }
-  void Destroy();
+  void Destroy() { ::DestroyWindow(std::exchange(window_, nullptr)); }
 
  private:
-  HWND window_ = nullptr;
-  int32_t number_ = 0;
+  HWND window_ = ::CreateWindowExW(0, L"STATIC", L"number", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  int32_t number_ = static_cast<int32_t>(reinterpret_cast<intptr_t>(window_));
 };
 
 class InProcessListing {
  public:
-  InProcessListing(int32_t number, bool epm, ListingBody body,
-                   ListingThreadStarter start_thread = StartThreadWithRuntime);
-  ~InProcessListing();
-  InProcessListing(const InProcessListing&) = delete;
-  InProcessListing& operator=(const InProcessListing&) = delete;
-
+  InProcessListing(int32_t number, bool epm, ListingBody body, ListingThreadStarter start_thread = StartThreadWithRuntime)
+      : number_(number), runner_([=, done = returned_.get()] {
+          RunListingWindowWith(::GetModuleHandleW(nullptr), number, epm, body, start_thread);
+          ::SetEvent(done);
+        }) {}
+  ~InProcessListing() {
+    if (WaitReturned(20000)) runner_.join();
+    else runner_.detach();  // the test has failed already; do not hang the rest
+  }
   // True when the runner returned within the time.
-  bool WaitReturned(DWORD timeout_ms);
-  // Plays the controller; the texts read, in order.
-  // `on_text` (if any) sees each text before it is answered.
+  bool WaitReturned(DWORD timeout_ms) { return ::WaitForSingleObject(returned_.get(), timeout_ms) == WAIT_OBJECT_0; }
+  // Plays the controller; the texts read, in order. `on_text` (if any) sees each text before it is answered.
   std::vector<std::wstring> Follow(const agentctl::ListingScript& script, agentctl::ListingEnd* end = nullptr,
                                    DWORD timeout_ms = 20000,
-                                   const std::function<void(const std::wstring&)>& on_text = nullptr);
+                                   const std::function<void(const std::wstring&)>& on_text = nullptr) {
+    std::vector<std::wstring> texts;
+    const agentctl::ListingEnd e =
+        agentctl::FollowListing(number_, script, returned_.get(), timeout_ms, [&](const std::wstring& t) {
+          texts.push_back(t);
+          if (on_text) on_text(t);
+        });
+    if (end) *end = e;
+    return texts;
+  }
 
  private:
   int32_t number_;
-  UniqueHandle returned_;  // set when the runner has returned: the "agent" ended
+  UniqueHandle returned_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};  // set when the runner ("agent") has returned
   std::thread runner_;
 };
 

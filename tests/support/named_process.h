@@ -18,8 +18,6 @@ class SuspendedProcess {
  public:
   explicit SuspendedProcess(const std::wstring& exe);
   ~SuspendedProcess() { End(); }
-  SuspendedProcess(const SuspendedProcess&) = delete;
-  SuspendedProcess& operator=(const SuspendedProcess&) = delete;
   bool started() const { return static_cast<bool>(process_); }
   void End();
 
@@ -28,21 +26,18 @@ class SuspendedProcess {
 };
 
 // A process started with the given full command line and left running; ended
-// (and waited for) when dropped if it still runs.
+// (and waited for) when dropped if it still runs. `quiet`: its output goes nowhere.
 class StartedProcess {
  public:
-  // `quiet`: its standard output and error go nowhere.
   StartedProcess(const std::wstring& exe, const std::wstring& command_line, bool quiet = false);
   ~StartedProcess();
-  StartedProcess(const StartedProcess&) = delete;
-  StartedProcess& operator=(const StartedProcess&) = delete;
   bool started() const { return static_cast<bool>(process_); }
-  // The exit code once it has ended within the time, else nothing (STILL_ACTIVE).
+  // The exit code once it has ended within the time, else STILL_ACTIVE.
   DWORD WaitExit(DWORD timeout_ms);
 
  private:
-  UniqueHandle process_;
   UniqueFile output_;  // quiet: a temporary file that goes when closed
+  UniqueHandle process_;
 };
 
 }  // namespace bpriv::test

@@ -1,19 +1,14 @@
 #include "support/run_process.h"
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
-#include <vector>
-
-#include "base/unique.h"
 
 namespace bpriv::test {
 
 std::string ReadBytes(const std::wstring& path) {
   std::ifstream in(Narrow(path).c_str(), std::ios::binary);
-  if (!in) return "<missing>";
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<missing>";
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
@@ -32,56 +27,51 @@ Lines SplitLines(const std::string& output) {
 
 std::wstring BesideTests(const wchar_t* name) {
   wchar_t self[MAX_PATH] = {};
-  DWORD n = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self, n);
+  std::wstring path(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
   return path.substr(0, path.find_last_of(L"\\/") + 1) + name;
+}
+
+UniqueFile TempOutputFile() {
+  // A file rather than NUL or a pipe: under Wine every write to NUL is a server call, a file write is not.
+  SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+  wchar_t folder[MAX_PATH], name[MAX_PATH];
+  if (!::GetTempPathW(MAX_PATH, folder) || !::GetTempFileNameW(folder, L"out", 0, name)) return UniqueFile();
+  return UniqueFile(::CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  &sa, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+}
+
+HANDLE StartProcess(const std::wstring& exe, std::wstring command_line, DWORD flags, HANDLE out) {
+  STARTUPINFOW si = {};
+  si.cb = sizeof(si);
+  if (out) {
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = out;
+  }
+  PROCESS_INFORMATION pi = {};
+  if (!::CreateProcessW(exe.c_str(), command_line.data(), nullptr, nullptr, out != nullptr, flags, nullptr, nullptr,
+                        &si, &pi))
+    return nullptr;
+  ::CloseHandle(pi.hThread);
+  return pi.hProcess;
 }
 
 ProcessResult RunProcess(const std::wstring& exe, const std::wstring& command_line, DWORD timeout_ms) {
   ProcessResult result;
-  SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
-  HANDLE read_raw = nullptr, write_raw = nullptr;
-  if (!::CreatePipe(&read_raw, &write_raw, &sa, 0)) return result;
-  UniqueHandle read_end(read_raw), write_end(write_raw);
-  ::SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
-
-  STARTUPINFOW si = {};
-  si.cb = sizeof(si);
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = write_end.get();
-  si.hStdError = write_end.get();
-  si.hStdInput = nullptr;
-  PROCESS_INFORMATION pi = {};
-  std::vector<wchar_t> line(command_line.begin(), command_line.end());
-  line.push_back(L'\0');
-  if (!::CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-    return result;
-  UniqueHandle process(pi.hProcess), thread(pi.hThread);
-  write_end.reset();  // so that the read ends when the child does
+  UniqueFile out = TempOutputFile();
+  UniqueHandle process(out ? StartProcess(exe, command_line, 0, out.get()) : nullptr);
+  if (!process) return result;
   result.started = true;
-
-  // Drain the pipe while waiting, so a chatty child never blocks on a full pipe
-  // and a hung one is ended at the deadline.
-  auto drain = [&] {
-    char buffer[4096];
-    DWORD avail = 0, got = 0;
-    while (::PeekNamedPipe(read_end.get(), nullptr, 0, nullptr, &avail, nullptr) && avail > 0 &&
-           ::ReadFile(read_end.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0)
-      result.output.append(buffer, got);
-  };
-  const ULONGLONG deadline = ::GetTickCount64() + timeout_ms;
-  for (;;) {
-    DWORD wait = ::WaitForSingleObject(process.get(), 10);
-    drain();
-    if (wait == WAIT_OBJECT_0) break;
-    if (::GetTickCount64() > deadline) {
-      ::TerminateProcess(process.get(), 259);
-      ::WaitForSingleObject(process.get(), INFINITE);
-      drain();
-      break;
-    }
+  if (::WaitForSingleObject(process.get(), timeout_ms) != WAIT_OBJECT_0) {
+    ::TerminateProcess(process.get(), 259);
+    ::WaitForSingleObject(process.get(), INFINITE);
   }
   ::GetExitCodeProcess(process.get(), &result.exit_code);
+  // The child wrote through the same file position; read all from the start.
+  DWORD got = 0;
+  result.output.resize(::GetFileSize(out.get(), nullptr));
+  ::SetFilePointer(out.get(), 0, nullptr, FILE_BEGIN);
+  ::ReadFile(out.get(), result.output.data(), static_cast<DWORD>(result.output.size()), &got, nullptr);
+  result.output.resize(got);
   return result;
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/unique.h"
+
 namespace bpriv::test {
 
 struct ProcessResult {
@@ -29,6 +31,12 @@ Lines SplitLines(const std::string& output);
 
 // A program beside the test executable (bin/NAME).
 std::wstring BesideTests(const wchar_t* name);
+
+// An inheritable temporary file that goes when closed, for a child's output.
+UniqueFile TempOutputFile();
+
+// The process started with the full command line, or null; `out` (if any) takes its stdout and stderr.
+HANDLE StartProcess(const std::wstring& exe, std::wstring command_line, DWORD flags = 0, HANDLE out = nullptr);
 
 // Runs the full command line and waits up to timeout_ms (then kills it).
 ProcessResult RunProcess(const std::wstring& exe, const std::wstring& command_line, DWORD timeout_ms = 30000);
