@@ -27,62 +27,41 @@ using test::ReadBytes;
 using test::WriteBytes;
 using Bytes = std::string;
 
-// Real Wine volume: 512-byte sectors, 8 per cluster. Read-only goes; the last
-// pass stays, and the random pass draws one sequence over its chunks.
-TEST(WipeFile, RaisesTheFileToTheVolumesGranularity) {
-  const struct {
-    size_t size;
-    uint32_t options;
-    CWipeAlgo* algo;
-    size_t after;
-    uint64_t reported;
-  } cases[] = {{100, 0, &g_zeroAlgo, 512, 512}, {100, kWipeWholeClusters, &g_zeroAlgo, 4096, 4096},
-               {0, 0, &g_zeroAlgo, 0, 0}, {300000, 0, &g_dod3Algo, 300032, 3 * (131072 / 3 * 2 + 37888 / 3)}};
+// Real Wine volume: 512-byte sectors, 8 per cluster; the last pass stays, and
+// the random pass draws one sequence over its chunks. A file it cannot wipe
+// (one of two hard links, checked on the handle that clears read-only and on
+// the one that writes) keeps its bytes and, unless stopped, its attributes.
+TEST(WipeFile, RaisesToTheVolumesGranularityOrLeavesTheFileAlone) {
   CTempFolder folder;
-  const std::wstring path = folder / L"f.dat";
-  for (const auto& c : cases) {
-    WriteBytes(path, Bytes(c.size, '\xA5'));
-    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  const std::wstring path = folder / L"f.dat", other = folder / L"other.dat";
+  const DWORD ro = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE, plain = FILE_ATTRIBUTE_ARCHIVE;
+  const struct { size_t size; uint32_t options; CWipeAlgo* algo; DWORD attributes; size_t after; uint64_t reported;
+                 bool link; int stop; std::wstring wiped; int result; } cases[] = {
+      {100, 0, &g_zeroAlgo, ro, 512, 512, false, 0, path, 1}, {0, 0, &g_zeroAlgo, ro, 0, 0, false, 0, path, 1},
+      {100, kWipeWholeClusters, &g_zeroAlgo, ro, 4096, 4096, false, 0, path, 1},
+      {300000, 0, &g_dod3Algo, ro, 300032, 3 * (131072 / 3 * 2 + 37888 / 3), false, 0, path, 1},
+      {1000, 0, nullptr, ro, 0, 0, false, 0, path, 0}, {1000, 0, &g_randomAlgo, ro, 0, 0, false, 1, path, 0},
+      {1000, 0, &g_zeroAlgo, ro, 0, 0, true, 0, path, 0}, {1000, 0, &g_zeroAlgo, plain, 0, 0, true, 0, path, 0},
+      {1000, 0, &g_zeroAlgo, ro, 0, 0, false, 0, folder / L"missing.dat", 0},
+      {1000, 0, &g_zeroAlgo, ro, 0, 0, false, 0, L"f.dat", 0}};  // no backslash
+  for (size_t n = 0; n < std::size(cases); ++n) {
+    const auto& c = cases[n];
+    WriteBytes(path, Bytes(c.size, '\x5C'));
+    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), c.attributes));
+    ASSERT_TRUE(!c.link || ::CreateHardLinkW(other.c_str(), path.c_str(), nullptr));
     Bytes expected(c.after, 0);
     SetRandomStateForTest(777);  // proved against the one-step definition in the host tree
     if (c.algo == &g_dod3Algo) FillRandom(expected.data(), static_cast<uint32_t>(c.after));
     SetRandomStateForTest(777);
     ProgressRecord progress;
-    EXPECT_EQ(WipeFile(path.c_str(), c.algo, c.options, &progress, false), 1);
-    EXPECT_TRUE(ReadBytes(path) == expected) << c.size << " " << c.options;
-    EXPECT_EQ(progress.bytes_done.load(), c.reported);
-    EXPECT_EQ(std::u16string(progress.current_item), std::u16string(path.begin(), path.end()));
-    EXPECT_EQ(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-  }
-}
-
-TEST(WipeFile, LeavesTheFileAloneWhenItCannotWipe) {
-  CTempFolder folder;
-  const std::wstring path = folder / L"keep.dat", other = folder / L"other-name.dat";
-  const DWORD ro = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE;
-  const struct {
-    bool hard_link;
-    CWipeAlgo* algo;
-    std::wstring path;
-    int stop;
-    DWORD attributes;
-  } cases[] = {{false, nullptr, path, 0, ro}, {false, &g_randomAlgo, path, 1, ro},
-               {true, &g_zeroAlgo, path, 0, ro},  // the check on the handle that clears the attributes
-               {true, &g_zeroAlgo, path, 0, FILE_ATTRIBUTE_ARCHIVE},  // and on the one that writes
-               {false, &g_zeroAlgo, folder / L"missing.dat", 0, ro}, {false, &g_zeroAlgo, L"keep.dat", 0, ro}};
-  for (size_t n = 0; n < std::size(cases); ++n) {
-    const auto& c = cases[n];
-    WriteBytes(path, Bytes(1000, '\x5C'));
-    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), c.attributes));
-    ASSERT_TRUE(!c.hard_link || ::CreateHardLinkW(other.c_str(), path.c_str(), nullptr));
-    ProgressRecord progress;
     progress.stop_flag = c.stop;
-    EXPECT_EQ(WipeFile(c.path.c_str(), c.algo, 0, &progress, false), 0) << n;
-    EXPECT_EQ(ReadBytes(path), Bytes(1000, '\x5C')) << n;
-    EXPECT_EQ(progress.bytes_done.load(), 0u);
-    // Only the stop request comes after the attributes were cleared.
+    EXPECT_EQ(WipeFile(c.wiped.c_str(), c.algo, c.options, &progress, false), c.result) << n;
+    EXPECT_TRUE(ReadBytes(path) == (c.result ? expected : Bytes(c.size, '\x5C'))) << n;
+    EXPECT_EQ(progress.bytes_done.load(), c.reported) << n;
+    const std::u16string item(progress.current_item);
+    EXPECT_EQ(item, c.result || c.stop ? std::u16string(path.begin(), path.end()) : u"") << n;
     EXPECT_EQ(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY,
-              c.stop ? 0u : (c.attributes & FILE_ATTRIBUTE_READONLY)) << n;
+              c.result || c.stop ? 0u : c.attributes & FILE_ATTRIBUTE_READONLY) << n;
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileW(other.c_str());
   }
@@ -202,20 +181,17 @@ TEST(ScrambleName, FileOrFolderEndsUnderOneFullLengthName) {
   for (const wchar_t* name : {L"x.dat", L"sub\\"}) {  // a folder is renamed inside its parent
     CTempFolder folder;
     const std::wstring path = folder / name;
-    const bool is_folder = path.back() == L'\\';
-    ASSERT_TRUE(!is_folder || ::CreateDirectoryW(path.c_str(), nullptr));
-    WriteBytes(is_folder ? path + L"inner" : path, "ab");
+    ASSERT_TRUE(path.back() != L'\\' || ::CreateDirectoryW(path.c_str(), nullptr));
+    WriteBytes(path.back() == L'\\' ? path + L"inner" : path, "ab");
     std::wstring final_path;
     EXPECT_EQ(ScrambleName(path, &final_path, 26), 1);
     EXPECT_EQ(final_path.size(), 255u);  // every first-attempt name fills up to 255
     const std::vector<std::wstring> names = ListFolder(folder.path());
-    ASSERT_EQ(names.size(), 1u);
-    EXPECT_EQ(folder / names[0], final_path);
-    EXPECT_EQ(ReadBytes(is_folder ? final_path + L"\\inner" : final_path), "ab");
-    const std::wstring missing = folder / L"missing.dat";  // nothing moves, nothing appears
-    EXPECT_EQ(ScrambleName(missing, &final_path, 26), 1);
-    EXPECT_EQ(final_path, missing);
-    EXPECT_EQ(ListFolder(folder.path()).size(), 1u);
+    EXPECT_EQ(names, std::vector<std::wstring>{final_path.substr(folder.path().size())});
+    EXPECT_EQ(ReadBytes(path.back() == L'\\' ? final_path + L"\\inner" : final_path), "ab");
+    EXPECT_EQ(ScrambleName(folder / L"missing.dat", &final_path, 26), 1);  // nothing moves, nothing appears
+    EXPECT_EQ(final_path, folder / L"missing.dat");
+    EXPECT_EQ(ListFolder(folder.path()), names);
   }
 }
 
@@ -253,36 +229,27 @@ TEST(ShowSystemError, ShowsTheSystemTextUnderTheCaption) {
   EXPECT_FALSE(ShowSystemError(0x2000ABCDu));  // no text for it: no box, no wait
 }
 
+// A key of the test's own: tests sharing the prefix never see each other's values.
 TEST(WipeSettings, ReadsAdvOpts) {
-  // A key of the test's own: tests sharing the prefix never see each other's values.
-  const std::wstring subkey =
-      L"Software\\Corvane\\Brightsweep\\WipeSettingsTest" + std::to_wstring(::GetCurrentProcessId());
-  const auto set = [&](DWORD type, const std::vector<BYTE>& data) {
+  const std::wstring subkey = L"Software\\Corvane\\Brightsweep\\Test" + std::to_wstring(::GetCurrentProcessId());
+  const auto set = [&](DWORD type, const std::vector<BYTE>& data) {  // REG_NONE: the key alone
     HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-              0);
+    ASSERT_FALSE(::RegCreateKeyExW(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, 0));
     if (type != REG_NONE) ::RegSetValueExW(key, L"AdvOpts", 0, type, data.data(), static_cast<DWORD>(data.size()));
     ::RegCloseKey(key);
   };
-  const struct {
-    bool key;
-    DWORD type;  // REG_NONE: no value
-    std::vector<BYTE> data;
-    int result;
-    uint32_t adv_opts;
-  } cases[] = {{false, REG_NONE, {}, 0, 0}, {true, REG_NONE, {}, 1, 0},
-               {true, REG_DWORD, {0xFE, 0xFF, 0xFF, 0xFF}, 1, 0xFFFFFFFEu}, {true, REG_BINARY, {0x34, 0x12}, 1, 0x1234},  // other types up to 4 bytes
-               {true, REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}, 1, 0}};
-  for (size_t n = 0; n < std::size(cases); ++n) {
-    const auto& c = cases[n];
+  const struct { bool key; DWORD type; std::vector<BYTE> data; int result; uint32_t adv_opts; } cases[] = {
+      {false, REG_NONE, {}, 0, 0}, {true, REG_NONE, {}, 1, 0}, {true, REG_DWORD, {0xFE, 0xFF, 0xFF, 0xFF}, 1, ~1u},
+      {true, REG_BINARY, {0x34, 0x12}, 1, 0x1234}, {true, REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}, 1, 0}};
+  for (const auto& c : cases) {
     set(REG_DWORD, {7, 0, 0, 0});  // a value read before must not survive
     ASSERT_EQ(LoadWipeSettingsFrom(HKEY_CURRENT_USER, subkey.c_str()), 1);
     ::RegDeleteKeyW(HKEY_CURRENT_USER, subkey.c_str());
     if (c.key) set(c.type, c.data);
-    EXPECT_EQ(LoadWipeSettingsFrom(HKEY_CURRENT_USER, subkey.c_str()), c.result) << n;
+    EXPECT_EQ(LoadWipeSettingsFrom(HKEY_CURRENT_USER, subkey.c_str()), c.result) << c.type;
     uint32_t adv_opts = 0xBAD;
     EXPECT_EQ(GetWipeSettings(&adv_opts), 1);
-    EXPECT_EQ(adv_opts, c.adv_opts) << n;
+    EXPECT_EQ(adv_opts, c.adv_opts) << c.type;
   }
   ::RegDeleteKeyW(HKEY_CURRENT_USER, subkey.c_str());
 }
