@@ -128,7 +128,7 @@ TEST(WipeAlgo, PassPatterns) {
   }
 }
 
-TEST(AlgoRegistry, GrowthNamesAndLookup) {
+TEST(AlgoRegistry, GrowthNamesLookupAndTheBuiltinFive) {
   const uint32_t capacities[][2] = {{0, 1}, {1, 2}, {268435455u, 536870910u}, {268435456u, 0}};
   for (const auto& c : capacities) {
     uint32_t grown = 0;
@@ -156,12 +156,8 @@ TEST(AlgoRegistry, GrowthNamesAndLookup) {
   EXPECT_EQ(registry.Get(1), nullptr);
   EXPECT_EQ(registry.Get(-1), nullptr);
   EXPECT_EQ(registry.Get(0), &gutmann);
-}
-
-// The process-wide registry, named as the executable's own table does (by key).
-TEST(RegisterBuiltinAlgos, AllFiveInIndexOrderOnce) {
+  // The process-wide registry, named as the executable's own table does (by key).
   const uint32_t name_ids[] = {kIdsZeroName, kIdsRandomName, kIdsDod3Name, kIdsDod7Name, kIdsGutmannName};
-  CFakeStringTable strings;
   for (int i = 0; i < 5; ++i) strings.entries[name_ids[i]] = kAll[i]->GetKey();
   RegisterBuiltinAlgos();
   RegisterBuiltinAlgos();  // a second call adds nothing
