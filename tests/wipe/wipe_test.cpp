@@ -314,21 +314,21 @@ struct CFakeOps : CScrambleOps {
 // streams rename nothing.
 TEST(Scramble, RenameLoopInsideTheOwnFolder) {
   const auto ok = [](int) { return 0u; };
+  const auto mv = [](const std::wstring& a, const std::wstring& b) { return L"C:\\t\\" + a + L">C:\\t\\" + b + L" "; };
+  const std::wstring x = L"C:\\t\\x";
   const struct { std::wstring path; int32_t count; std::function<uint32_t(int)> answer; std::wstring moves, end; }
       cases[] = {
-          {L"C:\\t\\x", 3, ok, L"C:\\t\\x>C:\\t\\n0_250 C:\\t\\n0_250>C:\\t\\n1_250 C:\\t\\n1_250>C:\\t\\n2_250 ",
-           L"C:\\t\\n2_250"},
-          {L"C:\\t\\x", 0, ok, L"", L"C:\\t\\x"},
+          {x, 3, ok, mv(L"x", L"n0_250") + mv(L"n0_250", L"n1_250") + mv(L"n1_250", L"n2_250"), L"C:\\t\\n2_250"},
+          {x, 0, ok, L"", x},
           {L"C:\\a\\b\\", 1, ok, L"C:\\a\\b\\>C:\\a\\n0_250 ", L"C:\\a\\n0_250"},  // a folder, inside its parent
           {L"\\x", 1, ok, L"\\x>\\n0_252 ", L"\\n0_252"},
-          {L"C:\\t\\x", 2, [](int call) { return call == 0 ? 183u : 0u; },  // clash, then the shorter name works
-           L"C:\\t\\x>C:\\t\\n0_250 C:\\t\\x>C:\\t\\n0_63 C:\\t\\n0_63>C:\\t\\n1_250 ", L"C:\\t\\n1_250"},
-          {L"C:\\t\\x", 5, [](int call) { return call == 1 ? 2u : 0u; },  // file not found ends it
-           L"C:\\t\\x>C:\\t\\n0_250 C:\\t\\n0_250>C:\\t\\n1_250 ", L"C:\\t\\n0_250"},
-          {L"C:\\t\\x", 5, [](int call) { return call == 0 ? 5u : 2u; },
-           L"C:\\t\\x>C:\\t\\n0_250 C:\\t\\x>C:\\t\\n0_63 ", L"C:\\t\\x"},
-          {L"C:\\t\\x", 2, [](int) { return 5u; },
-           L"C:\\t\\x>C:\\t\\n0_250 C:\\t\\x>C:\\t\\n0_63 C:\\t\\x>C:\\t\\n1_250 C:\\t\\x>C:\\t\\n1_63 ", L"C:\\t\\x"}};
+          {x, 2, [](int call) { return call == 0 ? 183u : 0u; },  // clash, then the shorter name works
+           mv(L"x", L"n0_250") + mv(L"x", L"n0_63") + mv(L"n0_63", L"n1_250"), L"C:\\t\\n1_250"},
+          {x, 5, [](int call) { return call == 1 ? 2u : 0u; },  // file not found ends it
+           mv(L"x", L"n0_250") + mv(L"n0_250", L"n1_250"), L"C:\\t\\n0_250"},
+          {x, 5, [](int call) { return call == 0 ? 5u : 2u; }, mv(L"x", L"n0_250") + mv(L"x", L"n0_63"), x},
+          {x, 2, [](int) { return 5u; },
+           mv(L"x", L"n0_250") + mv(L"x", L"n0_63") + mv(L"x", L"n1_250") + mv(L"x", L"n1_63"), x}};
   for (const auto& c : cases) {
     CFakeOps ops;
     ops.answer = c.answer;
