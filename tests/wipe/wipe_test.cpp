@@ -60,12 +60,23 @@ TEST(Random, EveryLanePathBitIdenticalToTheOneStepDefinition) {
 
 int g_reads = 0;
 SeedInputs g_inputs;
+SeedInputs FakeInputs() { return ++g_reads, g_inputs; }
+
 // The process's very first draw, before any test sets the state, must read the
-// seed inputs, or every run would wipe with the same bytes.
-const int g_reads_by_first_draw = (SetSeedInputsReader([] { return ++g_reads, g_inputs; }), GetRandom(), g_reads);
+// seed inputs, or every run would wipe with the same bytes. The reader goes
+// back, so the Windows tree still installs the platform's.
+const int g_reads_by_first_draw = [] {
+  const SeedInputsReader saved = GetSeedInputsReader();
+  SetSeedInputsReader(&FakeInputs);
+  GetRandom();
+  SetSeedInputsReader(saved);
+  return g_reads;
+}();
 
 TEST(Random, StartsUnseededAndSeedsOnceFromInputs) {
   EXPECT_EQ(g_reads_by_first_draw, 1);
+  const SeedInputsReader saved = GetSeedInputsReader();
+  SetSeedInputsReader(&FakeInputs);
   // The state is tick + thread + process + y + x (modulo 2^32), then tick mod 256 steps.
   const struct { SeedInputs in; uint32_t sum, steps; } cases[] = {
       {{0x203, -3, -4, 10, 20}, 0x203u + 23u, 3}, {{0xFFFFFFFFu, 0, 0, 1, 0}, 0u, 255}};
@@ -82,6 +93,7 @@ TEST(Random, StartsUnseededAndSeedsOnceFromInputs) {
     FillRandom(buf, sizeof buf);
     EXPECT_EQ(g_reads, 1);
   }
+  SetSeedInputsReader(saved);
 }
 
 CWipeAlgo* const kAll[] = {&g_zeroAlgo, &g_randomAlgo, &g_dod3Algo, &g_dod7Algo, &g_gutmannAlgo};
