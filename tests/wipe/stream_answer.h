@@ -15,11 +15,8 @@ inline std::vector<uint8_t> StreamAnswer(const std::vector<std::pair<std::string
   const auto put = [&out](size_t at, uint64_t value, int bytes) {
     for (int b = 0; b < bytes; ++b) out[at + b] = static_cast<uint8_t>(value >> (8 * b));
   };
-  size_t previous = 0;
-  for (size_t i = 0; i < streams.size(); ++i) {
-    const size_t at = out.size();
+  for (size_t i = 0, previous = 0, at = 0; i < streams.size(); ++i, previous = at, at = out.size()) {
     if (i > 0) put(previous + kStreamNextOffset, at - previous, 4);
-    previous = at;
     const std::string& name = streams[i].first;
     out.resize(at + kStreamName + 2 * name.size(), 0);
     put(at + kStreamNameLength, 2 * name.size(), 4);

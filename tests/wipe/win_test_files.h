@@ -55,14 +55,4 @@ inline bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& byt
   return ok && written == bytes.size();
 }
 
-inline std::vector<uint8_t> ReadBytes(const std::wstring& path) {
-  std::vector<uint8_t> bytes(1 << 20);
-  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  DWORD got = 0;
-  if (file != INVALID_HANDLE_VALUE && !::ReadFile(file, bytes.data(), 1 << 20, &got, nullptr)) got = 0;
-  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
-  bytes.resize(got);
-  return bytes;
-}
-
 }  // namespace bpriv
