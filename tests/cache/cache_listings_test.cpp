@@ -42,7 +42,8 @@ TEST(ListTempFilesBody, ListsFilesOnlyAndFinishTextRules) {
   cache.Add({L"http://x/t", L"C:\\t\\t.htm", NORMAL_CACHE_ENTRY | 0x00100000 | 0x00200000});
   Reset(0);
   EXPECT_TRUE(ListTempFilesBody(nullptr, -7, true, cache, Record));
-  EXPECT_EQ(g_records, (Texts{L"PRIVILEGE 00 -7 \"C:\\t\\1.htm\" http://x/1", L"PRIVILEGE 00 -7 \"\" http://x/2 \"q\""}));
+  EXPECT_EQ(g_records,
+            (Texts{L"PRIVILEGE 00 -7 \"C:\\t\\1.htm\" http://x/1", L"PRIVILEGE 00 -7 \"\" http://x/2 \"q\""}));
   EXPECT_EQ(cache.open_finds, 0);
   struct {
     int files, cookies, busy;
@@ -114,21 +115,22 @@ TEST(CacheListingEndToEnd, BothJobsOverWinesCache) {
   };
   SeedCache(L"");
   EXPECT_EQ(list(L"--job tif --number 7002"), (Lines{"STARTPRIVILEGES", "exit 0"})) << "no finish text";
-  auto made = SeedCache(L"--tif http://tif.example/a.html 10 --nofile http://tif.example/nofile --cookie c@tif.example/ "
-                        L"--history \"Visited: u@http://tif.example/\"");
+  auto made = SeedCache(L"--tif http://t.example/a 10 --nofile http://tif.example/nofile "
+                        L"--cookie c@tif.example/ --history \"Visited: u@http://tif.example/\"");
   Lines lines = list(L"--job tif --number 7001");
   ASSERT_EQ(lines.size(), 5u);
   std::sort(lines.begin() + 1, lines.end() - 2);  // the cache's own order
   EXPECT_EQ(lines, (Lines{"STARTPRIVILEGES", "PRIVILEGE 00 7001 \"\" http://tif.example/nofile",
-                          "PRIVILEGE 00 7001 \"" + made["tif http://tif.example/a.html"] + "\" http://tif.example/a.html",
+                          "PRIVILEGE 00 7001 \"" + made["tif http://t.example/a"] + "\" http://t.example/a",
                           "FINISHPRIVILEGES", "exit 0"}));
   const std::wstring file = ProductDataFolder(true) + L"\\7201Cookies";
   ::DeleteFileW(file.c_str());
   const std::string record = "PRIVILEGE 00 7201 \"" + made["cookie c@tif.example/"] + "\" c@tif.example/";
-  EXPECT_EQ(list(L"--job cookies --number 7201 --epm"), (Lines{"STARTPRIVILEGES", record, "FINISHPRIVILEGES", "exit 0"}));
-  std::string url;
-  for (char c : std::string("<URL>c@tif.example/</URL>\r\n<FILE>") + made["cookie c@tif.example/"]) url += {c, '\0'};
-  EXPECT_EQ(ReadBytes(file).rfind(url, 0), 0u);
+  EXPECT_EQ(list(L"--job cookies --number 7201 --epm"),
+            (Lines{"STARTPRIVILEGES", record, "FINISHPRIVILEGES", "exit 0"}));
+  std::string block;
+  for (char c : std::string("<URL>c@tif.example/</URL>\r\n<FILE>") + made["cookie c@tif.example/"]) block += {c, '\0'};
+  EXPECT_EQ(ReadBytes(file).rfind(block, 0), 0u);
   EXPECT_EQ(ReadBytes(ProductDataFolder(false) + L"\\7201Cookies"), "<missing>");
   ::DeleteFileW(file.c_str());
   ResetRealCache();
