@@ -100,8 +100,7 @@ BOOL FakeUrlCache::FindNext(HANDLE find, INTERNET_CACHE_ENTRY_INFOW* buffer, DWO
 
 BOOL FakeUrlCache::FindClose(HANDLE find) {
   ++calls;
-  if (!finds_.erase(find)) return Fail(ERROR_INVALID_HANDLE);
-  return --open_finds, TRUE;
+  return finds_.erase(find) ? (--open_finds, TRUE) : Fail(ERROR_INVALID_HANDLE);
 }
 
 BOOL FakeUrlCache::GetEntryInfo(const wchar_t* key, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
