@@ -88,7 +88,7 @@ TEST(CUrlCacheEnumerator, OneGrowingBufferAndLookupsBesideTheWalk) {
   EXPECT_EQ(e.capacity(), grown) << "never shrinks";
   EXPECT_EQ(e.FindNext(), nullptr);
   EXPECT_TRUE(e.enumerating()) << "the handle stays open after the end";
-  e.Close();
+  EXPECT_EQ(e.FindFirst(L"Visited:"), nullptr) << "a new walk, even one that finds nothing, closes the last";
   EXPECT_EQ(cache.open_finds + cache.dirty_buffers + cache.oversized_claims, 0);
 }
 
