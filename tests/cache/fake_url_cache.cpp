@@ -4,49 +4,26 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwctype>
 
 #include "support/run_process.h"
 
 namespace bpriv::test {
 namespace {
 
-bool SameNoCase(const std::wstring& a, const std::wstring& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return towlower(x) == towlower(y); });
-}
-
 constexpr const wchar_t* kContainers[] = {L"Cookie:", L"Visited:"};
 
-// "Cookie:" and "Visited:" keys have their own container; the rest are
-// temporary internet files (the default container, named "").
-std::wstring ContainerOfKey(const std::wstring& key) {
-  for (const wchar_t* prefix : kContainers)
-    if (SameNoCase(key.substr(0, std::wcslen(prefix)), prefix)) return prefix;
-  return L"";
-}
-
-BOOL Fail(DWORD error) {
-  ::SetLastError(error);
-  return FALSE;
-}
-
-wchar_t* Put(const std::wstring& s, wchar_t* at) {
-  *std::copy(s.begin(), s.end(), at) = L'\0';
-  return at;
-}
+BOOL Fail(DWORD error) { return ::SetLastError(error), FALSE; }
 
 }  // namespace
 
 void FakeUrlCache::Add(const FakeEntry& entry) {
-  entries_.erase(std::remove_if(entries_.begin(), entries_.end(), [&](const Stored& s) { return s.entry.key == entry.key; }),
-                 entries_.end());
+  Erase(entry.key.c_str());
   entries_.push_back({next_id_++, entry});
 }
 
 const FakeEntry* FakeUrlCache::Find(const std::wstring& key) const {
-  for (const Stored& s : entries_)
-    if (s.entry.key == key) return &s.entry;
+  for (const auto& [id, e] : entries_)
+    if (e.key == key) return &e;
   return nullptr;
 }
 
@@ -55,31 +32,24 @@ DWORD FakeUrlCache::RecordSize(const FakeEntry& e) {
   return static_cast<DWORD>(sizeof(INTERNET_CACHE_ENTRY_INFOW) + units * sizeof(wchar_t)) + e.extra_bytes;
 }
 
-FakeUrlCache::Stored* FakeUrlCache::NextIn(const std::wstring& container, unsigned after_id) {
-  for (Stored& s : entries_)
-    if (s.id > after_id && (container == L"*" || ContainerOfKey(s.entry.key) == container)) return &s;
-  return nullptr;
-}
-
 // Writes the record when it fits; like WinINet, reports the needed size when not.
-BOOL FakeUrlCache::Deliver(Stored& stored, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
-  const DWORD needed = RecordSize(stored.entry);
+BOOL FakeUrlCache::Deliver(FakeEntry& e, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
+  const DWORD needed = RecordSize(e);
   if (!buffer || *size < needed) {
     *size = needed;
-    if (!buffer) stored.entry.extra_bytes += grow_after_probe;
+    if (!buffer) e.extra_bytes += grow_after_probe;
     return Fail(ERROR_INSUFFICIENT_BUFFER);
   }
-  if (*size > _msize(buffer)) {  // only heap blocks reach this cache
-    ++oversized_claims;
-    return Fail(ERROR_INVALID_PARAMETER);
-  }
+  if (*size > _msize(buffer)) return ++oversized_claims, Fail(ERROR_INVALID_PARAMETER);  // heap blocks only
   auto* bytes = reinterpret_cast<BYTE*>(buffer);
   if (std::any_of(bytes, bytes + *size, [](BYTE b) { return b != 0; })) ++dirty_buffers;
-  std::memset(buffer, 0, sizeof(*buffer));
-  const FakeEntry& e = stored.entry;
+  auto* text = reinterpret_cast<wchar_t*>(buffer + 1);
+  const std::wstring texts = e.key + L'\0' + (e.local_file ? *e.local_file + L'\0' : std::wstring());
+  *buffer = {};
   buffer->dwStructSize = sizeof(*buffer);
-  buffer->lpszSourceUrlName = Put(e.key, reinterpret_cast<wchar_t*>(buffer + 1));
-  if (e.local_file) buffer->lpszLocalFileName = Put(*e.local_file, buffer->lpszSourceUrlName + e.key.size() + 1);
+  buffer->lpszSourceUrlName = text;
+  if (e.local_file) buffer->lpszLocalFileName = text + e.key.size() + 1;
+  std::copy(texts.begin(), texts.end(), text);
   buffer->CacheEntryType = e.type;
   buffer->dwSizeLow = e.size_low;
   buffer->ExpireTime = e.expire_time;
@@ -90,62 +60,66 @@ BOOL FakeUrlCache::Deliver(Stored& stored, INTERNET_CACHE_ENTRY_INFOW* buffer, D
   return TRUE;
 }
 
-bool FakeUrlCache::Busy(const INTERNET_CACHE_ENTRY_INFOW* buffer) {
-  if (busy_calls > 0) return --busy_calls, true;
-  if (!buffer) return false;
-  if (reads_before_busy > 0) return --reads_before_busy, false;
-  return busy_reads > 0 && (--busy_reads, true);
+// The next entry of the find's container after the last one read.
+BOOL FakeUrlCache::Step(std::pair<std::wstring, unsigned>& find, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
+  if (busy_calls > 0) return --busy_calls, Fail(ERROR_SHARING_VIOLATION);
+  if (buffer && reads_before_busy > 0) --reads_before_busy;
+  else if (buffer && busy_reads > 0) return --busy_reads, Fail(ERROR_SHARING_VIOLATION);
+  for (auto& [id, e] : entries_) {
+    // "Cookie:" and "Visited:" keys have their own container; the rest are
+    // temporary internet files (the default container, named "").
+    std::wstring container;
+    for (const wchar_t* name : kContainers)
+      if (_wcsnicmp(e.key.c_str(), name, std::wcslen(name)) == 0) container = name;
+    if (id <= find.second || (find.first != L"*" && container != find.first)) continue;
+    if (!Deliver(e, buffer, size)) return FALSE;
+    find.second = id;
+    return TRUE;
+  }
+  return Fail(ERROR_NO_MORE_ITEMS);
 }
 
 HANDLE FakeUrlCache::FindFirst(const wchar_t* pattern, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
   ++calls;
   first_patterns.push_back(pattern ? pattern : L"(null)");
-  if (Busy(buffer)) return Fail(ERROR_SHARING_VIOLATION), nullptr;
-  std::optional<std::wstring> container;
-  if (!pattern) container = wine_matching ? L"*" : L"";
+  std::pair<std::wstring, unsigned> find{pattern ? L"?" : wine_matching ? L"*" : L"", 0};
   for (const wchar_t* name : kContainers)
-    if (pattern && (wine_matching ? std::wcscmp(pattern, name) == 0 : SameNoCase(pattern, name))) container = name;
-  Stored* first = container ? NextIn(*container, 0) : nullptr;
-  if (!first) return Fail(ERROR_NO_MORE_ITEMS), nullptr;
-  if (!Deliver(*first, buffer, size)) return nullptr;
-  HANDLE find = reinterpret_cast<HANDLE>(next_handle_++);
-  finds_[find] = {*container, first->id};
+    if (pattern && (wine_matching ? std::wcscmp(pattern, name) : _wcsicmp(pattern, name)) == 0) find.first = name;
+  if (!Step(find, buffer, size)) return nullptr;
+  HANDLE handle = reinterpret_cast<HANDLE>(next_handle_++);
+  finds_[handle] = find;
   ++open_finds;
-  return find;
+  return handle;
 }
 
 BOOL FakeUrlCache::FindNext(HANDLE find, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
   ++calls;
   auto it = finds_.find(find);
-  if (it == finds_.end()) return Fail(ERROR_INVALID_HANDLE);
-  if (Busy(buffer)) return Fail(ERROR_SHARING_VIOLATION);
-  Stored* next = NextIn(it->second.first, it->second.second);
-  if (!next) return Fail(ERROR_NO_MORE_ITEMS);
-  if (!Deliver(*next, buffer, size)) return FALSE;
-  it->second.second = next->id;
-  return TRUE;
+  return it == finds_.end() ? Fail(ERROR_INVALID_HANDLE) : Step(it->second, buffer, size);
 }
 
 BOOL FakeUrlCache::FindClose(HANDLE find) {
   ++calls;
-  if (!finds_.erase(find)) return Fail(ERROR_INVALID_HANDLE);
-  --open_finds;
-  return TRUE;
+  return finds_.erase(find) ? (--open_finds, TRUE) : Fail(ERROR_INVALID_HANDLE);
 }
 
 BOOL FakeUrlCache::GetEntryInfo(const wchar_t* key, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
   ++calls;
-  for (Stored& s : entries_)
-    if (key && s.entry.key == key) return Deliver(s, buffer, size);
+  for (auto& [id, e] : entries_)
+    if (key && e.key == key) return Deliver(e, buffer, size);
   return Fail(ERROR_FILE_NOT_FOUND);
+}
+
+bool FakeUrlCache::Erase(const wchar_t* key) {
+  const size_t before = entries_.size();
+  entries_.erase(std::remove_if(entries_.begin(), entries_.end(), [&](const auto& s) { return s.second.key == key; }),
+                 entries_.end());
+  return entries_.size() < before;
 }
 
 BOOL FakeUrlCache::DeleteEntry(const wchar_t* key) {
   ++calls;
-  const size_t before = entries_.size();
-  entries_.erase(std::remove_if(entries_.begin(), entries_.end(), [&](const Stored& s) { return key && s.entry.key == key; }),
-                 entries_.end());
-  return entries_.size() < before ? TRUE : Fail(ERROR_FILE_NOT_FOUND);
+  return key && Erase(key) ? TRUE : Fail(ERROR_FILE_NOT_FOUND);
 }
 
 BOOL FakeUrlCache::Commit(const wchar_t* key, const wchar_t* local_file, FILETIME expire, FILETIME last_modified,

@@ -30,17 +30,13 @@ class FakeUrlCache final : public UrlCacheApi {
   bool wine_matching = false;
   // The next this many find calls (probe or read) fail with ERROR_SHARING_VIOLATION.
   int busy_calls = 0;
-  // Once `reads_before_busy` reads (find calls with a buffer) have gone
-  // through, the next `busy_reads` fail with ERROR_SHARING_VIOLATION.
-  int reads_before_busy = 0;
-  int busy_reads = 0;
+  // Then, once `reads_before_busy` reads (find calls with a buffer) went
+  // through, the next `busy_reads` fail so.
+  int reads_before_busy = 0, busy_reads = 0;
   std::vector<std::wstring> first_patterns;  // of every FindFirst, "(null)" for none
   DWORD grow_after_probe = 0;  // bytes an entry grows by at each probe without buffer
-  // Violations seen: a buffer not zero-filled, a size larger than the block.
-  int dirty_buffers = 0;
-  int oversized_claims = 0;
-  int calls = 0;
-  int open_finds = 0;
+  int dirty_buffers = 0, oversized_claims = 0;  // buffers not zero-filled, sizes beyond the block
+  int calls = 0, open_finds = 0;
   void (*on_commit)(const wchar_t* key, const wchar_t* local_file) = nullptr;  // before it stores
 
   void Add(const FakeEntry& entry);
@@ -57,25 +53,20 @@ class FakeUrlCache final : public UrlCacheApi {
               DWORD type) override;
 
  private:
-  struct Stored {
-    unsigned id;
-    FakeEntry entry;
-  };
-  bool Busy(const INTERNET_CACHE_ENTRY_INFOW* buffer);
-  Stored* NextIn(const std::wstring& container, unsigned after_id);
-  BOOL Deliver(Stored& stored, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size);
+  BOOL Step(std::pair<std::wstring, unsigned>& find, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size);
+  bool Erase(const wchar_t* key);
+  BOOL Deliver(FakeEntry& e, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size);
 
-  std::vector<Stored> entries_;
+  std::vector<std::pair<unsigned, FakeEntry>> entries_;  // id (rising), entry
   std::map<HANDLE, std::pair<std::wstring, unsigned>> finds_;  // container, last id read
   unsigned next_id_ = 1;
   uintptr_t next_handle_ = 0x1000;
 };
 
 // Empties the real cache of the test user. Walking every container makes Wine
-// create the history container's files in the shell's History folder
-// ("History.IE5\index.dat"), which other tests need empty, and a process
-// that has walked them keeps them open: the walk runs in an agentctl process
-// and the files are removed once it has ended.
+// create the history container's files in the shell's History folder, which
+// other tests need empty, and a process that has walked them keeps them open:
+// the walk runs in an agentctl process and the files are removed once it ended.
 void ResetRealCache();
 
 }  // namespace bpriv::test

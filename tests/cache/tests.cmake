@@ -1,12 +1,9 @@
 list(APPEND BPRIV_PURE_TESTS ${CMAKE_CURRENT_LIST_DIR}/cookie_export_test.cpp)
 list(APPEND BPRIV_WIN_TESTS
      ${CMAKE_CURRENT_LIST_DIR}/fake_url_cache.cpp
-     ${CMAKE_CURRENT_LIST_DIR}/url_cache_contract_test.cpp
-     ${CMAKE_CURRENT_LIST_DIR}/cache_reads_test.cpp
-     ${CMAKE_CURRENT_LIST_DIR}/format_file_time_test.cpp
-     ${CMAKE_CURRENT_LIST_DIR}/listing_bodies_test.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/url_cache_test.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/cache_listings_test.cpp
      ${CMAKE_CURRENT_LIST_DIR}/history_walks_test.cpp
-     ${CMAKE_CURRENT_LIST_DIR}/cache_listing_e2e_test.cpp
      ${CMAKE_SOURCE_DIR}/tools/agentctl/seed.cpp)
 if(WIN32)
   add_test(NAME FormatFileTimeAtUtcPlusTwo

@@ -1,4 +1,4 @@
-list(APPEND BPRIV_PURE_TESTS ${CMAKE_CURRENT_LIST_DIR}/name_list_test.cpp ${CMAKE_CURRENT_LIST_DIR}/saved_cookies_test.cpp)
+list(APPEND BPRIV_PURE_TESTS ${CMAKE_CURRENT_LIST_DIR}/data_formats_test.cpp)
 if(WIN32)
   add_test(NAME PlantedSymlinkKeepsItsTarget
            COMMAND ${CMAKE_CURRENT_LIST_DIR}/planted_symlink_test.sh ${CMAKE_BINARY_DIR})
