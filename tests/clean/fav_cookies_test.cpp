@@ -87,19 +87,23 @@ TEST_F(FavCookies, TamperedRecordsWriteNothingAndKeepTheSavedFile) {
     if (i % 2) cache.on_commit = [](const wchar_t*, const wchar_t* file) { ::DeleteFileW(file); };
     RestoreFavCookies(false, cache);
     EXPECT_TRUE(cache.size() == 1 && cache.Find(L"Cookie:good@x/")) << "case " << i;
-    EXPECT_TRUE(ReadBytes(good_file) == big) << "case " << i;
-    EXPECT_EQ(ReadBytes(victim), "victim") << "case " << i;
+    EXPECT_TRUE(ReadBytes(good_file) == big && ReadBytes(victim) == "victim") << "case " << i;
     EXPECT_FALSE(Exists(fresh) || Exists(climb) || Exists(b) || Exists(Outside(L"BSWFavCookiesTmp"))) << "case " << i;
     EXPECT_EQ(ReadBytes(InData(L"SavedLowFavCookies1")), cases[i]) << "case " << i;
   }
   ::DeleteFileW(linked.c_str());
 }
 
-// Hard links planted under the agent's own names: their targets keep their bytes.
-TEST_F(FavCookies, PlantedHardLinksKeepTheirTargetsBytes) {
-  Seed(L"a@fav.example/");
-  for (const wchar_t* list : {L"LowFavCookies1", L"CFL458392"})
-    ASSERT_TRUE(agentctl::WriteNameListFile(InData(list), {L"a@fav.example/"}));
+// Over the real cache: hard links planted under the agent's own names keep
+// their targets' bytes. Then the real agent: the list job writes the files of
+// the cached favourites in list order over an older, longer output; save, a
+// wiping cookie clean told of no favourite, restore: the favourites come back
+// as they were; the other cookie does not.
+TEST_F(FavCookies, PlantedLinksThenListSaveCleanRestoreKeepsTheFavourites) {
+  const std::vector<agentctl::SeededEntry> favs = {Seed(L"keep1@fav.example/"), Seed(L"keep2@fav.example/")};
+  const agentctl::SeededEntry other = Seed(L"other@fav.example/");
+  ASSERT_TRUE(agentctl::WriteNameListFile(InData(L"LowFavCookies1"), {L"keep1@fav.example/", L"keep2@fav.example/"}));
+  ASSERT_TRUE(agentctl::WriteNameListFile(InData(L"CFL458392"), {L"keep2@fav.example/", L"absent@x/", L"keep1@fav.example/"}));
   const std::wstring target = Outside(L"target.bin");
   const std::string bytes("\0\0\0\0target", 10);  // also a valid saved file of no record
   for (const wchar_t* name : {L"SavedLowFavCookies1", L"CFL458391"}) {
@@ -113,17 +117,6 @@ TEST_F(FavCookies, PlantedHardLinksKeepTheirTargetsBytes) {
     EXPECT_EQ(ReadBytes(target), bytes) << test::Narrow(name);
     ::DeleteFileW(link.c_str());
   }
-}
-
-// The real agent and cache. The list job writes the files of the cached
-// favourites in list order over an older, longer output. Then save, a wiping
-// cookie clean told of no favourite, restore: the favourites come back as they
-// were; the other cookie does not.
-TEST_F(FavCookies, ListSaveCleanRestoreKeepsTheFavourites) {
-  const std::vector<agentctl::SeededEntry> favs = {Seed(L"keep1@fav.example/"), Seed(L"keep2@fav.example/")};
-  const agentctl::SeededEntry other = Seed(L"other@fav.example/");
-  ASSERT_TRUE(agentctl::WriteNameListFile(InData(L"LowFavCookies1"), {L"keep1@fav.example/", L"keep2@fav.example/"}));
-  ASSERT_TRUE(agentctl::WriteNameListFile(InData(L"CFL458392"), {L"keep2@fav.example/", L"absent@x/", L"keep1@fav.example/"}));
   WriteBytes(InData(L"CFL458391"), std::string(3000, 'z'));
   CUrlCacheEnumerator lookup;
   auto state = [&] {  // key, file, expire time, type and file bytes of every favourite
