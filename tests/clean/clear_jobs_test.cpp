@@ -1,15 +1,9 @@
-// The jobs over fakes: the cookie container's retry rule, which the real
-// cache cannot be made to exercise, the workers' own file calls, the history.
+// The cookie job over the fake cache: the container's retry rule, which the
+// real cache cannot be made to exercise.
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 #include "cache/fake_url_cache.h"
 #include "clean/clear_cookies.h"
-#include "clean/clear_history.h"
-#include "clean/clear_temp_files.h"
-#include "support/fake_url_history.h"
-#include "wipe/win_test_files.h"
 
 namespace bpriv {
 namespace {
@@ -17,27 +11,13 @@ namespace {
 int g_pauses = 0;
 HRESULT WINAPI NoFolder(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*) { return E_FAIL; }  // no favourites
 
-// One worker's walk: its arguments block freed, every find closed, no read claiming more than its block.
-void Walk(void (*body)(ProgressRecord&, bool, const CleanEnv&), test::FakeUrlCache& cache, ProgressRecord& record,
-          bool wipe = false, uint32_t algorithm = 0) {
-  record.job_args = new uint32_t[3]{algorithm, 0, 0};
-  g_pauses = 0;
-  body(record, wipe, CleanEnv{&cache, {21, 100, [](DWORD) { ++g_pauses; }}, NoFolder});
-  EXPECT_EQ(record.job_args, nullptr);
-  EXPECT_EQ(cache.open_finds + cache.oversized_claims, 0);
-}
-
 // Every probe and read up to 21 times, 100 ms apart; "Cookie:" is asked only
 // when "cookie:" finds no entry at all; an entry still unreadable after 21
 // reads ends the walk.
 TEST(ClearCookiesWorker, ContainerRetries) {
-  struct {
-    const char* name;
-    bool wine;
-    int entries, busy_calls, reads_before_busy, busy_reads, grow, left, pauses, first_calls;
-  } cases[] = {
+  struct { const char* name; bool wine; int entries, busy_calls, reads_before_busy, busy_reads, grow, left, pauses, first_calls; }
+      cases[] = {
       {"empty: 21 probes, each under both spellings", false, 0, 0, 0, 0, 0, 0, 20, 42},
-      {"empty under Wine", true, 0, 0, 0, 0, 0, 0, 20, 42},
       {"Wine: the second spelling is kept", true, 3, 0, 0, 0, 0, 0, 0, 3},
       {"Windows: one spelling", false, 3, 0, 0, 0, 0, 0, 0, 2},
       {"busy 20 times, then all", false, 3, 20, 0, 0, 0, 0, 20, 22},
@@ -56,53 +36,17 @@ TEST(ClearCookiesWorker, ContainerRetries) {
     cache.reads_before_busy = c.reads_before_busy;
     cache.busy_reads = c.busy_reads;
     cache.grow_after_probe = DWORD(c.grow);
+    // The walk frees its arguments block, closes every find and claims no more than a block holds.
     ProgressRecord record;
-    Walk(ClearCookiesBody, cache, record);
+    record.job_args = new uint32_t[3]{0, 0, 0};
+    g_pauses = 0;
+    ClearCookiesBody(record, false, CleanEnv{&cache, {21, 100, [](DWORD) { ++g_pauses; }}, NoFolder});
+    EXPECT_TRUE(record.job_args == nullptr && cache.open_finds + cache.oversized_claims == 0);
     EXPECT_EQ(cache.size(), size_t(c.left));
     EXPECT_EQ(g_pauses, c.pauses);
     ASSERT_EQ(static_cast<int>(cache.first_patterns.size()), c.first_calls);
     EXPECT_EQ(cache.first_patterns[0], L"cookie:");
   }
-}
-
-// The fake's DeleteEntry leaves files alone, so what remains is what the
-// workers did to the files themselves: delete mode leaves a cookie's file to
-// its cache entry; a file that cannot be deleted (read-only, and no algorithm
-// to clear that) gets its cache name back, and its entry goes all the same.
-TEST(CleanWorkers, FileCallsOfTheWorkers) {
-  CTempFolder folder;
-  const std::wstring cookie = folder / L"c.txt", tif = folder / L"t.txt";
-  ASSERT_TRUE(WriteBytes(cookie, {1, 2, 3}) && WriteBytes(tif, {4, 5, 6}));
-  ASSERT_TRUE(::SetFileAttributesW(tif.c_str(), FILE_ATTRIBUTE_READONLY));
-  test::FakeUrlCache cache;
-  cache.Add({L"Cookie:c@x/", cookie, NORMAL_CACHE_ENTRY, 3});
-  cache.Add({L"http://x/t", tif, NORMAL_CACHE_ENTRY, 3});
-  ProgressRecord cookies, temp_files;
-  Walk(ClearCookiesBody, cache, cookies);
-  EXPECT_EQ(cookies.bytes_done.load(), 3u);
-  Walk(ClearTempFilesBody, cache, temp_files, true, 99);
-  EXPECT_EQ(cache.size(), 0u);
-  std::vector<std::wstring> left = ListFolder(folder.path());
-  std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::wstring>{L"c.txt", L"t.txt"}));
-}
-
-// The store is cleared once and released whatever Clear answers; no store, or
-// the real one under this system, ends with 0.
-TEST(ClearUrlHistory, ClearsStoreOnceAndReleasesIt) {
-  for (HRESULT clear_result : {S_OK, E_FAIL}) {
-    test::FakeUrlHistory store;
-    store.clear_result = clear_result;
-    test::CurrentFakeHistory() = &store;
-    EXPECT_EQ(ClearUrlHistory(test::CreateFakeHistory), 0);
-    EXPECT_EQ(store.clear_calls, 1);
-    EXPECT_EQ(store.refs.load(), 1) << "the job must release what it was given";
-    test::CurrentFakeHistory() = nullptr;
-  }
-  EXPECT_EQ(ClearUrlHistory(test::CreateFakeHistory), 0);
-  ASSERT_EQ(::CoInitialize(nullptr), S_OK);
-  EXPECT_EQ(ClearUrlHistory(), 0);
-  ::CoUninitialize();
 }
 
 }  // namespace

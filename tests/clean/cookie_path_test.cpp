@@ -9,7 +9,7 @@
 namespace bpriv {
 namespace {
 
-TEST(CookiePath, OnlyPlainPathsInsideTheCookieFolder) {
+TEST(CookiePath, OnlyPlainPathsInsideTheCookieFolderAndCookieKeys) {
   const std::u16string folder = u"C:\\users\\me\\AppData\\Local\\Microsoft\\Windows\\INetCookies";
   const std::u16string in = folder + u"\\";
   struct {
@@ -30,9 +30,7 @@ TEST(CookiePath, OnlyPlainPathsInsideTheCookieFolder) {
     EXPECT_EQ(IsPlainPathInside(c.path, folder), c.ok) << std::string(c.path.begin(), c.path.end());
   EXPECT_TRUE(IsPlainPathInside(in + u"a.txt", in)) << "a trailing backslash on the folder";
   EXPECT_FALSE(IsPlainPathInside(in + u"a.txt", u"\\\\server\\share")) << "the folder must be a drive path";
-}
-
-TEST(CookiePath, CookieKeysInAnyCase) {
+  // Cookie keys in any case.
   for (const char16_t* key : {u"Cookie:a@b/", u"cookie:a@b/", u"COOKIE:", u"cOoKiE:x"}) EXPECT_TRUE(IsCookieKey(key));
   for (const char16_t* key : {u"Cookie", u"", u"Visited:a", u" Cookie:a", u"http://a/", u"Coffee:a"})
     EXPECT_FALSE(IsCookieKey(key));
