@@ -136,6 +136,13 @@ TEST_F(FavCookies, PlantedLinksThenListSaveCleanRestoreKeepsTheFavourites) {
   for (const std::wstring& f : {favs[1].local_file, favs[0].local_file})
     AppendNameListEntry(std::u16string(f.begin(), f.end()), &files);
   EXPECT_EQ(ReadBytes(InData(L"CFL458391")), files);
+  // Under /EPM the job keeps to its own two names in the Low data folder.
+  const std::wstring low = ProductDataFolder(true);
+  ::CreateDirectoryW(low.c_str(), nullptr);
+  ASSERT_TRUE(agentctl::WriteNameListFile(low + L"\\CFL573184", {L"keep2@fav.example/", L"keep1@fav.example/"}));
+  EXPECT_TRUE(ran(L"/BSWGETFAVLIST /EPM"));
+  EXPECT_EQ(ReadBytes(low + L"\\CFL573183"), files);
+  for (const wchar_t* name : {L"\\CFL573183", L"\\CFL573184"}) ::DeleteFileW((low + name).c_str());
   const std::string before = state();
   EXPECT_TRUE(ran(L"/BSWSAVECOOKIES"));
   ASSERT_TRUE(::DeleteFileW(InData(L"LowFavCookies1").c_str()));

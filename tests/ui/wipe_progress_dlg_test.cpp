@@ -70,8 +70,19 @@ void PlayTheUser(CWipeProgressDlg& dlg, HWND d, DWORD thread) {
 }
 
 // Digits 2 and 3 start hidden and are shown at the first idle moment; the
-// tray icon is added and removed once. A job's dialog plays the user too.
-TEST(WipeProgressDlg, SetUpTrayHideAndStop) {
+// tray icon is added and removed once; the sweep daemon is told once of each
+// dialog. A job's dialog plays the user too.
+TEST(WipeProgressDlg, SetUpTrayDaemonHideAndStop) {
+  static int told = 0;
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    told += m == kDaemonNotifyMessage && wp == 0 && lp == 0;
+    return ::DefWindowProcW(w, m, wp, lp);
+  };
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.lpszClassName = kDaemonWindowClass;
+  ASSERT_NE(::RegisterClassW(&wc), 0);
+  HWND daemon = ::CreateWindowW(kDaemonWindowClass, L"", WS_OVERLAPPED, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr);
   ::RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);  // AdvOpts 0: the icon stays while hidden
   for (const uint32_t digit : {3u, 2u, 0u}) {
     const bool job = digit == 3;
@@ -106,6 +117,9 @@ TEST(WipeProgressDlg, SetUpTrayHideAndStop) {
     EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "a WM_QUIT outlived the run";
     EXPECT_EQ(tray.calls, "AD");
   }
+  EXPECT_EQ(told, 3);
+  ::DestroyWindow(daemon);
+  ::UnregisterClassW(kDaemonWindowClass, wc.hInstance);
 }
 
 }  // namespace
