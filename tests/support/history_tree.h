@@ -17,14 +17,14 @@ class ScopedHistoryTree {
   explicit ScopedHistoryTree(const std::vector<std::wstring>& paths) {
     wchar_t folder[MAX_PATH] = {};
     if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_HISTORY | CSIDL_FLAG_CREATE, nullptr, 0, folder))) return;
-    root_ = folder;
+    const std::wstring root = folder;
     // Any earlier walk of every container leaves Wine's own history index here.
-    ::DeleteFileW((root_ + L"\\History.IE5\\index.dat").c_str());
-    ::RemoveDirectoryW((root_ + L"\\History.IE5").c_str());
+    ::DeleteFileW((root + L"\\History.IE5\\index.dat").c_str());
+    ::RemoveDirectoryW((root + L"\\History.IE5").c_str());
     for (std::wstring p : paths) {
       const bool folder_path = p.back() == L'\\';
       if (folder_path) p.pop_back();
-      const std::wstring full = root_ + L"\\" + p;
+      const std::wstring full = root + L"\\" + p;
       if (folder_path ? !::CreateDirectoryW(full.c_str(), nullptr)
                       : !UniqueFile(::CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)))
         return;
@@ -39,7 +39,6 @@ class ScopedHistoryTree {
   bool ok() const { return ok_; }
 
  private:
-  std::wstring root_;
   std::vector<std::wstring> made_;  // in creation order, removed in reverse
   bool ok_ = false;
 };
