@@ -15,20 +15,19 @@ namespace bpriv::test {
 // One answer of IEnumSTATURL::Next: an entry, or a failure that (stricter
 // than a well-behaved store) leaves the fetched count at 1.
 struct FakeStatUrl {
-  std::optional<std::wstring> url;
-  std::optional<std::wstring> title;
+  std::optional<std::wstring> url, title;
   FILETIME visited = {};
   HRESULT result = S_OK;
 };
 
 // IUnknown for up to two interfaces; counts references but lives on the test's stack.
-#define BPRIV_FAKE_UNKNOWN(Interface, iid, iid2)                                                                 \
-  std::atomic<long> refs{1};                                                                                    \
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {                                               \
-    *out = riid == IID_IUnknown || riid == iid || riid == iid2 ? static_cast<Interface*>(this) : nullptr;      \
-    return *out ? (AddRef(), S_OK) : E_NOINTERFACE;                                                      \
-  }                                                                                                      \
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }                                              \
+#define BPRIV_FAKE_UNKNOWN(Interface, iid, iid2)                                                                      \
+  std::atomic<long> refs{1};                                                                                          \
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {                                                     \
+    *out = riid == IID_IUnknown || riid == iid || riid == iid2 ? static_cast<Interface*>(this) : nullptr;             \
+    return *out ? (AddRef(), S_OK) : E_NOINTERFACE;                                                                   \
+  }                                                                                                                   \
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }                                                           \
   STDMETHODIMP_(ULONG) Release() override { return --refs; }
 
 // Hands out its entries one by one.

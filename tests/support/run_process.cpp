@@ -44,11 +44,10 @@ std::map<std::string, std::string> SeedCache(const std::wstring& args) {
   std::map<std::string, std::string> made;
   if (r.exit_code != 0) made["error"] = r.output;
   for (const std::string& line : SplitLines(r.output)) {
-    const size_t quote = line.find(" \"");
-    if (line.rfind("tif ", 0) == 0 || line.rfind("cookie ", 0) == 0)
-      made[line.substr(0, quote)] = line.substr(quote + 2, line.size() - quote - 3);
-    else if (line.rfind("nofile ", 0) == 0)
-      made[line] = "";
+    const size_t quote = line.find(" \"");  // none after "nofile KEY"
+    const bool file = line.rfind("tif ", 0) == 0 || line.rfind("cookie ", 0) == 0;
+    if (file || line.rfind("nofile ", 0) == 0)
+      made[line.substr(0, quote)] = file ? line.substr(quote + 2, line.size() - quote - 3) : "";
   }
   return made;
 }
