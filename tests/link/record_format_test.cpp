@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "link/process_name.h"
 
@@ -11,9 +12,7 @@ namespace {
 
 TEST(RecordFormat, EveryRecordByteForByte) {
   const std::u16string smiley = u"\U0001F600x";  // three UTF-16 units: the title length counts units, not characters
-  struct {
-    std::u16string record, expected;
-  } cases[] = {
+  const std::pair<std::u16string, std::u16string> cases[] = {  // record, expected
       {FormatHistoryEntryRecord(1234, 3000000000u, 30000000u, u"A B", u"http://a.example/"),
        u"PRIVILEGE 00 1234 -1294967296 30000000 3 A B http://a.example/"},
       {FormatHistoryEntryRecord(7, 5, 0, u"", u"http://b.example/x y"), u"PRIVILEGE 00 7 5 0 0   http://b.example/x y"},
@@ -29,14 +28,11 @@ TEST(RecordFormat, EveryRecordByteForByte) {
       {FormatFolderCloseRecord(-5), u"PRIVILEGE -1 -5"},
       {FormatItemDoneRecord(), u"PRIVILEGE 01"},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.record, c.expected);
+  for (const auto& [record, expected] : cases) EXPECT_EQ(record, expected);
 }
 
 TEST(ExeNameEndsWith, MatchesControllerNameByItsEndFoldingOnlyAToZ) {
-  struct {
-    std::u16string_view exe, name;
-    bool match;
-  } cases[] = {
+  const std::tuple<std::u16string_view, std::u16string_view, bool> cases[] = {  // exe, name, match
       {u"BSweepRun.exe", kControllerExeName, true},      {u"xbsweeprun.EXE", kControllerExeName, true},
       {u"BSweepRun.exe.bak", kControllerExeName, false}, {u"SweepRun.exe", kControllerExeName, false},
       {u"BSweepRun.exx", kControllerExeName, false},     {u"", kControllerExeName, false},
@@ -44,8 +40,8 @@ TEST(ExeNameEndsWith, MatchesControllerNameByItsEndFoldingOnlyAToZ) {
       {u"[.exe", u"{.exe", false},                       {u"@.exe", u"`.exe", false},
       {u"za.exe", u"ZA.EXE", true},                      {u"ZA.EXE", u"za.exe", true},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(ExeNameEndsWith(c.exe, c.name), c.match) << std::string(c.exe.begin(), c.exe.end());
+  for (const auto& [exe, name, match] : cases)
+    EXPECT_EQ(ExeNameEndsWith(exe, name), match) << std::string(exe.begin(), exe.end());
 }
 
 }  // namespace

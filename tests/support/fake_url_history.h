@@ -1,10 +1,9 @@
 // An in-memory URL history store for tests: Wine's own store answers E_NOTIMPL.
 #pragma once
 #include <windows.h>
-#include <urlhist.h>
+#include <shlwapi.h>
 
 #include <atomic>
-#include <cwchar>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,50 +15,37 @@ namespace bpriv::test {
 // One answer of IEnumSTATURL::Next: an entry, or a failure that (stricter
 // than a well-behaved store) leaves the fetched count at 1.
 struct FakeStatUrl {
-  std::optional<std::wstring> url;
-  std::optional<std::wstring> title;
+  std::optional<std::wstring> url, title;
   FILETIME visited = {};
   HRESULT result = S_OK;
 };
 
-// Answers for IUnknown and up to two interfaces; counts its references but lives on the test's stack.
-template <class Interface>
-class FakeUnknown : public Interface {
- public:
-  std::atomic<long> refs{1};
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    *out = riid == IID_IUnknown || riid == iid_ || riid == iid2_ ? static_cast<Interface*>(this) : nullptr;
-    if (!*out) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+// IUnknown for up to two interfaces; counts references but lives on the test's stack.
+#define BPRIV_FAKE_UNKNOWN(Interface, iid, iid2)                                                                      \
+  std::atomic<long> refs{1};                                                                                          \
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {                                                     \
+    *out = riid == IID_IUnknown || riid == iid || riid == iid2 ? static_cast<Interface*>(this) : nullptr;             \
+    return *out ? (AddRef(), S_OK) : E_NOINTERFACE;                                                                   \
+  }                                                                                                                   \
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }                                                           \
   STDMETHODIMP_(ULONG) Release() override { return --refs; }
 
- protected:
-  FakeUnknown(const IID& iid, const IID& iid2) : iid_(iid), iid2_(iid2) {}
-
- private:
-  const IID iid_, iid2_;
-};
-
-// Hands out its entries one by one, as CoTaskMemAlloc copies the caller frees.
-class FakeEnumStatUrl : public FakeUnknown<IEnumSTATURL> {
+// Hands out its entries one by one.
+class FakeEnumStatUrl : public IEnumSTATURL {
  public:
-  explicit FakeEnumStatUrl(const std::vector<FakeStatUrl>* entries)
-      : FakeUnknown(IID_IEnumSTATURL, IID_IEnumSTATURL), entries_(entries) {}
-  int next_calls = 0;
-  int resets = 0;
+  BPRIV_FAKE_UNKNOWN(IEnumSTATURL, IID_IEnumSTATURL, IID_IEnumSTATURL)
+  explicit FakeEnumStatUrl(const std::vector<FakeStatUrl>* entries) : entries_(entries) {}
+  int next_calls = 0, resets = 0;
 
   STDMETHODIMP Next(ULONG count, LPSTATURL out, ULONG* fetched) override {
     ++next_calls;
     if (count != 1 || !out || !fetched) return E_INVALIDARG;
-    *fetched = position_ < entries_->size() ? 1 : 0;
-    if (!*fetched) return S_FALSE;
+    if (!(*fetched = position_ < entries_->size() ? 1 : 0)) return S_FALSE;
     const FakeStatUrl& e = (*entries_)[position_++];
     if (FAILED(e.result)) return e.result;
-    out->pwcsUrl = Copy(e.url);
-    out->pwcsTitle = Copy(e.title);
+    out->pwcsUrl = out->pwcsTitle = nullptr;  // copies from CoTaskMemAlloc, which the caller frees
+    if (e.url) ::SHStrDupW(e.url->c_str(), &out->pwcsUrl);
+    if (e.title) ::SHStrDupW(e.title->c_str(), &out->pwcsTitle);
     out->ftLastVisited = e.visited;
     return S_OK;
   }
@@ -69,21 +55,15 @@ class FakeEnumStatUrl : public FakeUnknown<IEnumSTATURL> {
   STDMETHODIMP SetFilter(LPCOLESTR, DWORD) override { return E_NOTIMPL; }
 
  private:
-  static wchar_t* Copy(const std::optional<std::wstring>& s) {
-    auto* p = s ? static_cast<wchar_t*>(::CoTaskMemAlloc((s->size() + 1) * sizeof(wchar_t))) : nullptr;
-    if (p) std::wmemcpy(p, s->c_str(), s->size() + 1);
-    return p;
-  }
   const std::vector<FakeStatUrl>* entries_;
   size_t position_ = 3;  // a walk that forgets Reset starts in the middle
 };
 
-class FakeUrlHistory : public FakeUnknown<IUrlHistoryStg2> {
+class FakeUrlHistory : public IUrlHistoryStg2 {
  public:
-  FakeUrlHistory() : FakeUnknown(IID_IUrlHistoryStg, kIidIUrlHistoryStg2) {}
+  BPRIV_FAKE_UNKNOWN(IUrlHistoryStg2, IID_IUrlHistoryStg, kIidIUrlHistoryStg2)
   int clear_calls = 0;
-  HRESULT clear_result = S_OK;
-  HRESULT enum_result = S_OK;
+  HRESULT clear_result = S_OK, enum_result = S_OK;
   std::vector<FakeStatUrl> entries;
   FakeEnumStatUrl enumerator{&entries};
 
@@ -92,8 +72,7 @@ class FakeUrlHistory : public FakeUnknown<IUrlHistoryStg2> {
   STDMETHODIMP QueryUrl(LPCOLESTR, DWORD, LPSTATURL) override { return E_NOTIMPL; }
   STDMETHODIMP BindToObject(LPCOLESTR, REFIID, void**) override { return E_NOTIMPL; }
   STDMETHODIMP EnumUrls(IEnumSTATURL** out) override {
-    *out = SUCCEEDED(enum_result) ? &enumerator : nullptr;
-    if (*out) enumerator.AddRef();
+    *out = SUCCEEDED(enum_result) ? (enumerator.AddRef(), &enumerator) : nullptr;
     return SUCCEEDED(enum_result) ? S_OK : enum_result;
   }
   STDMETHODIMP AddUrlAndNotify(LPCOLESTR, LPCOLESTR, DWORD, BOOL, IOleCommandTarget*, IUnknown*) override { return E_NOTIMPL; }
@@ -108,9 +87,7 @@ inline FakeUrlHistory*& CurrentFakeHistory() {
 }
 inline HRESULT CreateFakeHistory(IUrlHistoryStg2** out) {
   *out = CurrentFakeHistory();
-  if (!*out) return REGDB_E_CLASSNOTREG;
-  (*out)->AddRef();
-  return S_OK;
+  return *out ? ((*out)->AddRef(), S_OK) : REGDB_E_CLASSNOTREG;
 }
 
 }  // namespace bpriv::test

@@ -1,9 +1,7 @@
 // Test set-up around the history listing under Wine: items in the shell's History folder.
 #pragma once
-#include <windows.h>
 #include <shlobj.h>
 
-#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -12,25 +10,21 @@
 namespace bpriv::test {
 
 // Creates folders (paths ending in '\') and empty files below the History
-// folder; removes them again when dropped. ok() is false when the folder
-// held anything beforehand but Wine's own history index, or a path could not be made.
+// folder; removes them again when dropped. ok() is false when a path could not
+// be made (as when an earlier run left it behind).
 class ScopedHistoryTree {
  public:
   explicit ScopedHistoryTree(const std::vector<std::wstring>& paths) {
     wchar_t folder[MAX_PATH] = {};
     if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_HISTORY | CSIDL_FLAG_CREATE, nullptr, 0, folder))) return;
-    root_ = folder;
+    const std::wstring root = folder;
     // Any earlier walk of every container leaves Wine's own history index here.
-    ::DeleteFileW((root_ + L"\\History.IE5\\index.dat").c_str());
-    ::RemoveDirectoryW((root_ + L"\\History.IE5").c_str());
-    WIN32_FIND_DATAW fd;
-    UniqueFindFile find(::FindFirstFileW((root_ + L"\\*").c_str(), &fd));
-    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &fd))
-      if (std::wcscmp(fd.cFileName, L".") != 0 && std::wcscmp(fd.cFileName, L"..") != 0) return;
-    for (const std::wstring& p : paths) {
-      std::wstring full = root_ + L"\\" + p;
-      const bool folder_path = !p.empty() && p.back() == L'\\';
-      if (folder_path) full.pop_back();
+    ::DeleteFileW((root + L"\\History.IE5\\index.dat").c_str());
+    ::RemoveDirectoryW((root + L"\\History.IE5").c_str());
+    for (std::wstring p : paths) {
+      const bool folder_path = p.back() == L'\\';
+      if (folder_path) p.pop_back();
+      const std::wstring full = root + L"\\" + p;
       if (folder_path ? !::CreateDirectoryW(full.c_str(), nullptr)
                       : !UniqueFile(::CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)))
         return;
@@ -42,12 +36,9 @@ class ScopedHistoryTree {
     for (auto it = made_.rbegin(); it != made_.rend(); ++it)
       if (!::DeleteFileW(it->c_str())) ::RemoveDirectoryW(it->c_str());
   }
-  ScopedHistoryTree(const ScopedHistoryTree&) = delete;
   bool ok() const { return ok_; }
-  const std::wstring& root() const { return root_; }
 
  private:
-  std::wstring root_;
   std::vector<std::wstring> made_;  // in creation order, removed in reverse
   bool ok_ = false;
 };

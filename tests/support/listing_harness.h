@@ -1,13 +1,7 @@
 // A listing run inside the test process: the runner on a thread of its own
 // (playing the agent's main thread), the controller on the test's thread.
 #pragma once
-#include <windows.h>
-
-#include <cstdint>
-#include <functional>
-#include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include "../../tools/agentctl/listing_client.h"
@@ -20,8 +14,6 @@ namespace bpriv::test {
 // controller's does; a new one per listing, so every class name is new.
 class NumberWindow {
  public:
-  NumberWindow() = default;
-  NumberWindow(const NumberWindow&) = delete;
   ~NumberWindow() { Destroy(); }
   int32_t number() const { return number_; }
   void Destroy() { ::DestroyWindow(std::exchange(window_, nullptr)); }
@@ -38,10 +30,8 @@ class InProcessListing {
           RunListingWindowWith(::GetModuleHandleW(nullptr), number, epm, body, start_thread);
           ::SetEvent(done);
         }) {}
-  ~InProcessListing() {
-    if (WaitReturned(20000)) runner_.join();
-    else runner_.detach();  // the test has failed already; do not hang the rest
-  }
+  // If it has not returned, the test has failed already; do not hang the rest.
+  ~InProcessListing() { WaitReturned(20000) ? runner_.join() : runner_.detach(); }
   // True when the runner returned within the time.
   bool WaitReturned(DWORD timeout_ms) { return ::WaitForSingleObject(returned_.get(), timeout_ms) == WAIT_OBJECT_0; }
   // Plays the controller; the texts read, in order. `on_text` (if any) sees each text before it is answered.
@@ -49,11 +39,11 @@ class InProcessListing {
                                    DWORD timeout_ms = 20000,
                                    const std::function<void(const std::wstring&)>& on_text = nullptr) {
     std::vector<std::wstring> texts;
-    const agentctl::ListingEnd e =
-        agentctl::FollowListing(number_, script, returned_.get(), timeout_ms, [&](const std::wstring& t) {
-          texts.push_back(t);
-          if (on_text) on_text(t);
-        });
+    const auto read = [&](const std::wstring& t) {
+      texts.push_back(t);
+      if (on_text) on_text(t);
+    };
+    const agentctl::ListingEnd e = agentctl::FollowListing(number_, script, returned_.get(), timeout_ms, read);
     if (end) *end = e;
     return texts;
   }

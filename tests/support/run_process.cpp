@@ -18,10 +18,7 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
 Lines SplitLines(const std::string& output) {
   Lines lines;
   std::istringstream in(output);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
+  for (std::string line; std::getline(in, line);) lines.push_back(line.substr(0, line.find_last_not_of('\r') + 1));
   return lines;
 }
 
@@ -31,48 +28,10 @@ std::wstring BesideTests(const wchar_t* name) {
   return path.substr(0, path.find_last_of(L"\\/") + 1) + name;
 }
 
-UniqueFile TempOutputFile() {
-  // A file rather than NUL or a pipe: under Wine every write to NUL is a server call, a file write is not.
-  SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
-  wchar_t folder[MAX_PATH], name[MAX_PATH];
-  if (!::GetTempPathW(MAX_PATH, folder) || !::GetTempFileNameW(folder, L"out", 0, name)) return UniqueFile();
-  return UniqueFile(::CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  &sa, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-}
-
-HANDLE StartProcess(const std::wstring& exe, std::wstring command_line, DWORD flags, HANDLE out) {
-  STARTUPINFOW si = {};
-  si.cb = sizeof(si);
-  if (out) {
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = out;
-  }
-  PROCESS_INFORMATION pi = {};
-  if (!::CreateProcessW(exe.c_str(), command_line.data(), nullptr, nullptr, out != nullptr, flags, nullptr, nullptr,
-                        &si, &pi))
-    return nullptr;
-  ::CloseHandle(pi.hThread);
-  return pi.hProcess;
-}
-
 ProcessResult RunProcess(const std::wstring& exe, const std::wstring& command_line, DWORD timeout_ms) {
-  ProcessResult result;
-  UniqueFile out = TempOutputFile();
-  UniqueHandle process(out ? StartProcess(exe, command_line, 0, out.get()) : nullptr);
-  if (!process) return result;
-  result.started = true;
-  if (::WaitForSingleObject(process.get(), timeout_ms) != WAIT_OBJECT_0) {
-    ::TerminateProcess(process.get(), 259);
-    ::WaitForSingleObject(process.get(), INFINITE);
-  }
-  ::GetExitCodeProcess(process.get(), &result.exit_code);
-  // The child wrote through the same file position; read all from the start.
-  DWORD got = 0;
-  result.output.resize(::GetFileSize(out.get(), nullptr));
-  ::SetFilePointer(out.get(), 0, nullptr, FILE_BEGIN);
-  ::ReadFile(out.get(), result.output.data(), static_cast<DWORD>(result.output.size()), &got, nullptr);
-  result.output.resize(got);
-  return result;
+  StartedProcess process(exe, command_line, true);
+  const DWORD exit_code = process.WaitExit(timeout_ms);  // STILL_ACTIVE (259) when it had to be killed
+  return {process.started(), exit_code, process.Output()};
 }
 
 ProcessResult RunAgentctl(const std::wstring& args, DWORD timeout_ms) {
@@ -85,13 +44,55 @@ std::map<std::string, std::string> SeedCache(const std::wstring& args) {
   std::map<std::string, std::string> made;
   if (r.exit_code != 0) made["error"] = r.output;
   for (const std::string& line : SplitLines(r.output)) {
-    const size_t quote = line.find(" \"");
-    if (line.rfind("tif ", 0) == 0 || line.rfind("cookie ", 0) == 0)
-      made[line.substr(0, quote)] = line.substr(quote + 2, line.size() - quote - 3);
-    else if (line.rfind("nofile ", 0) == 0)
-      made[line] = "";
+    const size_t quote = line.find(" \"");  // none after "nofile KEY"
+    const bool file = line.rfind("tif ", 0) == 0 || line.rfind("cookie ", 0) == 0;
+    if (file || line.rfind("nofile ", 0) == 0)
+      made[line.substr(0, quote)] = file ? line.substr(quote + 2, line.size() - quote - 3) : "";
   }
   return made;
+}
+
+std::wstring CopyAgentctlAs(const wchar_t* name) {
+  std::wstring copy = BesideTests(name);
+  return ::CopyFileW(BesideTests(L"agentctl.exe").c_str(), copy.c_str(), FALSE) ? copy : std::wstring();
+}
+
+StartedProcess::StartedProcess(const std::wstring& exe, const std::wstring& command_line, bool quiet, DWORD flags) {
+  // Output to a file rather than NUL or a pipe: under Wine every write to NUL is a server call, a file write is not.
+  SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+  wchar_t folder[MAX_PATH], name[MAX_PATH];
+  if (quiet && ::GetTempPathW(MAX_PATH, folder) && ::GetTempFileNameW(folder, L"out", 0, name))
+    output_.reset(::CreateFileW(name, GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &sa, CREATE_ALWAYS,
+                                FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  STARTUPINFOW si = {};
+  si.cb = sizeof(si);
+  si.dwFlags = output_ ? STARTF_USESTDHANDLES : 0;
+  si.hStdOutput = si.hStdError = output_ ? output_.get() : nullptr;
+  PROCESS_INFORMATION pi = {};
+  std::wstring line = command_line;  // CreateProcessW may write to it
+  if (::CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, bool(output_), flags, nullptr, nullptr, &si, &pi))
+    process_.reset(pi.hProcess), ::CloseHandle(pi.hThread);
+}
+
+DWORD StartedProcess::WaitExit(DWORD timeout_ms) {
+  DWORD code = STILL_ACTIVE;
+  const bool ended = process_ && ::WaitForSingleObject(process_.get(), timeout_ms) == WAIT_OBJECT_0;
+  return ended && ::GetExitCodeProcess(process_.get(), &code) ? code : STILL_ACTIVE;
+}
+
+std::string StartedProcess::Output() const {
+  // The child wrote through the same file position; read all from the start.
+  std::string bytes(output_ ? ::GetFileSize(output_.get(), nullptr) : 0, '\0');
+  DWORD got = 0;
+  ::SetFilePointer(output_.get(), 0, nullptr, FILE_BEGIN);
+  ::ReadFile(output_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  return bytes.substr(0, got);
+}
+
+void StartedProcess::End() {
+  if (process_ && ::TerminateProcess(process_.get(), 1)) ::WaitForSingleObject(process_.get(), 10000);
+  process_.reset();
 }
 
 }  // namespace bpriv::test

@@ -1,7 +1,6 @@
-// Starts a program of the build (agentctl, the agent) and collects what it prints.
+// Starts programs of the build (agentctl, the agent, copies of agentctl under a controller's name for the
+// agent's watch on "BSweepRun.exe") and collects what they print.
 #pragma once
-#include <windows.h>
-
 #include <map>
 #include <string>
 #include <vector>
@@ -32,12 +31,6 @@ Lines SplitLines(const std::string& output);
 // A program beside the test executable (bin/NAME).
 std::wstring BesideTests(const wchar_t* name);
 
-// An inheritable temporary file that goes when closed, for a child's output.
-UniqueFile TempOutputFile();
-
-// The process started with the full command line, or null; `out` (if any) takes its stdout and stderr.
-HANDLE StartProcess(const std::wstring& exe, std::wstring command_line, DWORD flags = 0, HANDLE out = nullptr);
-
 // Runs the full command line and waits up to timeout_ms (then kills it).
 ProcessResult RunProcess(const std::wstring& exe, const std::wstring& command_line, DWORD timeout_ms = 30000);
 
@@ -47,5 +40,32 @@ ProcessResult RunAgentctl(const std::wstring& args, DWORD timeout_ms = 30000);
 // "agentctl seed --clear ARGS": what it made, "kind key" -> local file (ASCII
 // samples), e.g. "tif http://a/" -> "C:\\...\\a[1].txt"; "nofile KEY" -> "".
 std::map<std::string, std::string> SeedCache(const std::wstring& args);
+
+// Copies agentctl.exe beside the tests under `name` (replacing an old copy)
+// and returns the copy's path, or empty.
+std::wstring CopyAgentctlAs(const wchar_t* name);
+
+// A process started with the given full command line and left running; ended
+// (and waited for) when dropped if it still runs. `quiet`: its output goes nowhere.
+class StartedProcess {
+ public:
+  StartedProcess(const std::wstring& exe, const std::wstring& command_line, bool quiet = false, DWORD flags = 0);
+  ~StartedProcess() { End(); }
+  bool started() const { return static_cast<bool>(process_); }
+  // The exit code once it has ended within the time, else STILL_ACTIVE.
+  DWORD WaitExit(DWORD timeout_ms);
+  std::string Output() const;  // what it printed so far, when quiet
+  void End();
+
+ private:
+  UniqueFile output_;  // quiet: a temporary file that goes when closed
+  UniqueHandle process_;
+};
+
+// Started suspended: it shows in process snapshots under its file name and does nothing until it is ended.
+struct SuspendedProcess : StartedProcess {
+  explicit SuspendedProcess(const std::wstring& exe)
+      : StartedProcess(exe, L"\"" + exe + L"\" help", false, CREATE_SUSPENDED) {}
+};
 
 }  // namespace bpriv::test
