@@ -1,7 +1,7 @@
 // An in-memory URL cache, stricter than WinINet: it checks that every buffer
 // it is handed is zero-filled and no larger than claimed, and it can do what
 // the real cache will not do on demand (be busy, grow an entry between the
-// probe and the read). The contract tests hold it to Wine's real cache.
+// probe and the read). The end-to-end runs use Wine's real cache.
 #pragma once
 #include <map>
 #include <optional>
