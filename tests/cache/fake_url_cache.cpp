@@ -14,6 +14,33 @@ constexpr const wchar_t* kContainers[] = {L"Cookie:", L"Visited:"};
 
 BOOL Fail(DWORD error) { return ::SetLastError(error), FALSE; }
 
+// "Cookie:" and "Visited:" keys have their own container; the rest are
+// temporary internet files (the default container, named "").
+std::wstring ContainerOf(const std::wstring& key) {
+  for (const wchar_t* name : kContainers)
+    if (_wcsnicmp(key.c_str(), name, std::wcslen(name)) == 0) return name;
+  return L"";
+}
+
+// Writes the record when it fits; like WinINet, reports the needed size when not.
+BOOL Deliver(FakeUrlCache& cache, FakeEntry& e, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
+  const DWORD needed = FakeUrlCache::RecordSize(e);
+  if (!buffer || *size < needed) {
+    *size = needed;
+    if (!buffer) e.extra_bytes += cache.grow_after_probe;
+    return Fail(ERROR_INSUFFICIENT_BUFFER);
+  }
+  if (*size > _msize(buffer)) return ++cache.oversized_claims, Fail(ERROR_INVALID_PARAMETER);  // heap blocks only
+  auto* bytes = reinterpret_cast<BYTE*>(buffer);
+  if (std::any_of(bytes, bytes + *size, [](BYTE b) { return b != 0; })) ++cache.dirty_buffers;
+  auto* text = reinterpret_cast<wchar_t*>(buffer + 1);
+  const std::wstring texts = e.key + L'\0' + (e.local_file ? *e.local_file + L'\0' : std::wstring());
+  std::copy(texts.begin(), texts.end(), text);
+  *buffer = {sizeof(*buffer), text, e.local_file ? text + e.key.size() + 1 : nullptr, e.type, 0, 0, e.size_low, 0,
+             e.last_modified_time, e.expire_time, e.last_access_time, {}, nullptr, e.extra_bytes};
+  return *size = needed, TRUE;
+}
+
 }  // namespace
 
 void FakeUrlCache::Add(const FakeEntry& entry) {
@@ -32,50 +59,14 @@ DWORD FakeUrlCache::RecordSize(const FakeEntry& e) {
   return static_cast<DWORD>(sizeof(INTERNET_CACHE_ENTRY_INFOW) + units * sizeof(wchar_t)) + e.extra_bytes;
 }
 
-// Writes the record when it fits; like WinINet, reports the needed size when not.
-BOOL FakeUrlCache::Deliver(FakeEntry& e, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
-  const DWORD needed = RecordSize(e);
-  if (!buffer || *size < needed) {
-    *size = needed;
-    if (!buffer) e.extra_bytes += grow_after_probe;
-    return Fail(ERROR_INSUFFICIENT_BUFFER);
-  }
-  if (*size > _msize(buffer)) return ++oversized_claims, Fail(ERROR_INVALID_PARAMETER);  // heap blocks only
-  auto* bytes = reinterpret_cast<BYTE*>(buffer);
-  if (std::any_of(bytes, bytes + *size, [](BYTE b) { return b != 0; })) ++dirty_buffers;
-  auto* text = reinterpret_cast<wchar_t*>(buffer + 1);
-  const std::wstring texts = e.key + L'\0' + (e.local_file ? *e.local_file + L'\0' : std::wstring());
-  *buffer = {};
-  buffer->dwStructSize = sizeof(*buffer);
-  buffer->lpszSourceUrlName = text;
-  if (e.local_file) buffer->lpszLocalFileName = text + e.key.size() + 1;
-  std::copy(texts.begin(), texts.end(), text);
-  buffer->CacheEntryType = e.type;
-  buffer->dwSizeLow = e.size_low;
-  buffer->ExpireTime = e.expire_time;
-  buffer->LastModifiedTime = e.last_modified_time;
-  buffer->LastAccessTime = e.last_access_time;
-  buffer->dwHeaderInfoSize = e.extra_bytes;
-  *size = needed;
-  return TRUE;
-}
-
 // The next entry of the find's container after the last one read.
 BOOL FakeUrlCache::Step(std::pair<std::wstring, unsigned>& find, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
   if (busy_calls > 0) return --busy_calls, Fail(ERROR_SHARING_VIOLATION);
   if (buffer && reads_before_busy > 0) --reads_before_busy;
   else if (buffer && busy_reads > 0) return --busy_reads, Fail(ERROR_SHARING_VIOLATION);
-  for (auto& [id, e] : entries_) {
-    // "Cookie:" and "Visited:" keys have their own container; the rest are
-    // temporary internet files (the default container, named "").
-    std::wstring container;
-    for (const wchar_t* name : kContainers)
-      if (_wcsnicmp(e.key.c_str(), name, std::wcslen(name)) == 0) container = name;
-    if (id <= find.second || (find.first != L"*" && container != find.first)) continue;
-    if (!Deliver(e, buffer, size)) return FALSE;
-    find.second = id;
-    return TRUE;
-  }
+  for (auto& [id, e] : entries_)
+    if (id > find.second && (find.first == L"*" || ContainerOf(e.key) == find.first))
+      return Deliver(*this, e, buffer, size) && (find.second = id, true);
   return Fail(ERROR_NO_MORE_ITEMS);
 }
 
@@ -86,10 +77,9 @@ HANDLE FakeUrlCache::FindFirst(const wchar_t* pattern, INTERNET_CACHE_ENTRY_INFO
   for (const wchar_t* name : kContainers)
     if (pattern && (wine_matching ? std::wcscmp(pattern, name) : _wcsicmp(pattern, name)) == 0) find.first = name;
   if (!Step(find, buffer, size)) return nullptr;
-  HANDLE handle = reinterpret_cast<HANDLE>(next_handle_++);
+  const HANDLE handle = reinterpret_cast<HANDLE>(uintptr_t{next_id_++});
   finds_[handle] = find;
-  ++open_finds;
-  return handle;
+  return ++open_finds, handle;
 }
 
 BOOL FakeUrlCache::FindNext(HANDLE find, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
@@ -105,16 +95,13 @@ BOOL FakeUrlCache::FindClose(HANDLE find) {
 
 BOOL FakeUrlCache::GetEntryInfo(const wchar_t* key, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
   ++calls;
-  for (auto& [id, e] : entries_)
-    if (key && e.key == key) return Deliver(e, buffer, size);
-  return Fail(ERROR_FILE_NOT_FOUND);
+  auto* e = key ? const_cast<FakeEntry*>(Find(key)) : nullptr;
+  return e ? Deliver(*this, *e, buffer, size) : Fail(ERROR_FILE_NOT_FOUND);
 }
 
 bool FakeUrlCache::Erase(const wchar_t* key) {
-  const size_t before = entries_.size();
-  entries_.erase(std::remove_if(entries_.begin(), entries_.end(), [&](const auto& s) { return s.second.key == key; }),
-                 entries_.end());
-  return entries_.size() < before;
+  auto it = std::find_if(entries_.begin(), entries_.end(), [&](const auto& s) { return s.second.key == key; });
+  return it != entries_.end() && (entries_.erase(it), true);
 }
 
 BOOL FakeUrlCache::DeleteEntry(const wchar_t* key) {
@@ -127,11 +114,9 @@ BOOL FakeUrlCache::Commit(const wchar_t* key, const wchar_t* local_file, FILETIM
   ++calls;
   if (!key || !*key) return Fail(ERROR_INVALID_PARAMETER);
   if (on_commit) on_commit(key, local_file);
-  FakeEntry e{key, std::nullopt, type, 0, expire, last_modified};
-  if (local_file) e.local_file = std::wstring(local_file);
+  FakeEntry e{key, local_file ? std::optional<std::wstring>(local_file) : std::nullopt, type, 0, expire, last_modified};
   ::GetSystemTimeAsFileTime(&e.last_access_time);
-  Add(e);
-  return TRUE;
+  return Add(e), TRUE;
 }
 
 void ResetRealCache() {

@@ -1,7 +1,7 @@
 // An in-memory URL cache, stricter than WinINet: it checks that every buffer
 // it is handed is zero-filled and no larger than claimed, and it can do what
 // the real cache will not do on demand (be busy, grow an entry between the
-// probe and the read). The contract tests hold it to Wine's real cache.
+// probe and the read). The end-to-end runs use Wine's real cache.
 #pragma once
 #include <map>
 #include <optional>
@@ -15,11 +15,8 @@ namespace bpriv::test {
 struct FakeEntry {
   std::wstring key;
   std::optional<std::wstring> local_file;  // nullopt: the record's member is null
-  DWORD type = NORMAL_CACHE_ENTRY;
-  DWORD size_low = 0;
-  FILETIME expire_time = {};
-  FILETIME last_modified_time = {};
-  FILETIME last_access_time = {};
+  DWORD type = NORMAL_CACHE_ENTRY, size_low = 0;
+  FILETIME expire_time = {}, last_modified_time = {}, last_access_time = {};
   DWORD extra_bytes = 0;  // header info carried in the record, to make it large
 };
 
@@ -28,15 +25,14 @@ class FakeUrlCache final : public UrlCacheApi {
   // Wine's container matching instead of Windows': names compared exactly,
   // and a null pattern walks every container, not only the default one.
   bool wine_matching = false;
-  // The next this many find calls (probe or read) fail with ERROR_SHARING_VIOLATION.
-  int busy_calls = 0;
-  // Then, once `reads_before_busy` reads (find calls with a buffer) went
+  // The next `busy_calls` find calls (probe or read) fail with ERROR_SHARING_VIOLATION;
+  // then, once `reads_before_busy` reads (find calls with a buffer) went
   // through, the next `busy_reads` fail so.
-  int reads_before_busy = 0, busy_reads = 0;
+  int busy_calls = 0, reads_before_busy = 0, busy_reads = 0;
   std::vector<std::wstring> first_patterns;  // of every FindFirst, "(null)" for none
   DWORD grow_after_probe = 0;  // bytes an entry grows by at each probe without buffer
-  int dirty_buffers = 0, oversized_claims = 0;  // buffers not zero-filled, sizes beyond the block
-  int calls = 0, open_finds = 0;
+  // Buffers not zero-filled, sizes beyond the block; calls of all kinds, finds not closed.
+  int dirty_buffers = 0, oversized_claims = 0, calls = 0, open_finds = 0;
   void (*on_commit)(const wchar_t* key, const wchar_t* local_file) = nullptr;  // before it stores
 
   void Add(const FakeEntry& entry);
@@ -55,12 +51,10 @@ class FakeUrlCache final : public UrlCacheApi {
  private:
   BOOL Step(std::pair<std::wstring, unsigned>& find, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size);
   bool Erase(const wchar_t* key);
-  BOOL Deliver(FakeEntry& e, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size);
 
   std::vector<std::pair<unsigned, FakeEntry>> entries_;  // id (rising), entry
   std::map<HANDLE, std::pair<std::wstring, unsigned>> finds_;  // container, last id read
-  unsigned next_id_ = 1;
-  uintptr_t next_handle_ = 0x1000;
+  unsigned next_id_ = 1;  // of entries and find handles alike
 };
 
 // Empties the real cache of the test user. Walking every container makes Wine
