@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/run_process.h"
+
 namespace bpriv {
 
 inline std::vector<std::wstring> ListFolder(const std::wstring& folder) {
@@ -47,12 +49,8 @@ class CTempFolder {
 };
 
 inline bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  const bool ok = file != INVALID_HANDLE_VALUE &&
-                  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
-  return ok && written == bytes.size();
+  test::WriteBytes(path, std::string(bytes.begin(), bytes.end()));
+  return test::ReadBytes(path) == std::string(bytes.begin(), bytes.end());
 }
 
 }  // namespace bpriv
