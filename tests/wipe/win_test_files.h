@@ -16,9 +16,8 @@ inline std::vector<std::wstring> ListFolder(const std::wstring& folder) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
   const HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &data);
-  for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data)) {
+  for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data))
     if (std::wstring(data.cFileName) != L"." && std::wstring(data.cFileName) != L"..") names.push_back(data.cFileName);
-  }
   if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
   return names;
 }
@@ -31,8 +30,7 @@ inline void RemoveTree(const std::wstring& folder) {
   ::RemoveDirectoryW(folder.c_str());
 }
 
-class CTempFolder {
- public:
+struct CTempFolder {
   CTempFolder() {
     static int made = 0;
     wchar_t temp[MAX_PATH];
@@ -43,8 +41,6 @@ class CTempFolder {
   ~CTempFolder() { RemoveTree(path_); }
   const std::wstring& path() const { return path_; }
   std::wstring operator/(const std::wstring& name) const { return path_ + name; }
-
- private:
   std::wstring path_;
 };
 

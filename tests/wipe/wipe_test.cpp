@@ -115,12 +115,11 @@ TEST(WipeAlgo, PassPatterns) {
       EXPECT_TRUE(kAll[a]->FillPass(pass, nullptr, 0, 0) == 1 && !kAll[a]->FillPass(pass, nullptr, 16, 0));
     }
     // Zeroes and random fill any pass; the others leave a pass they lack alone.
-    std::vector<uint8_t> buf(8, 7), want = buf;
+    std::vector<uint8_t> buf(8, 7);
     uint32_t state = 42;
-    if (a < 2) want = a == 0 ? std::vector<uint8_t>(8, 0) : ReferenceFill(&state, 8);
     SetRandomStateForTest(42);
     EXPECT_EQ(kAll[a]->FillPass(kAll[a]->GetPassCount(), buf.data(), 8, 0), a < 2 ? 1 : 0);
-    EXPECT_EQ(buf, want) << a;
+    EXPECT_EQ(buf, a == 1 ? ReferenceFill(&state, 8) : std::vector<uint8_t>(8, a == 0 ? 0 : 7)) << a;
   }
   // Gutmann's three-byte passes cycle by chunk.
   for (uint32_t chunk = 0; chunk < 4; ++chunk) {
@@ -154,8 +153,7 @@ TEST(AlgoRegistry, GrowthNamesLookupAndTheBuiltinFive) {
   // The process-wide registry, named as the executable's own table does (by key).
   const uint32_t name_ids[] = {kIdsZeroName, kIdsRandomName, kIdsDod3Name, kIdsDod7Name, kIdsGutmannName};
   for (int i = 0; i < 5; ++i) strings.entries[name_ids[i]] = kAll[i]->GetKey();
-  RegisterBuiltinAlgos();
-  RegisterBuiltinAlgos();  // a second call adds nothing
+  RegisterBuiltinAlgos(), RegisterBuiltinAlgos();  // a second call adds nothing
   ASSERT_EQ(GetAlgoCount(), 5u);
   for (int32_t i = 0; i < 5; ++i) EXPECT_EQ(GetAlgo(i), kAll[i]) << i;
   EXPECT_EQ(FindAlgoByName(L"dod 5200.28-std (7)"), &g_dod7Algo);
@@ -305,7 +303,6 @@ TEST(Scramble, RenameLoopInsideTheOwnFolder) {
   std::vector<Case> cases = {
       {x, 3, {}, first + mv(L"n0_250", L"n1_250") + mv(L"n1_250", L"n2_250"), L"C:\\t\\n2_250"},
       {L"C:\\a\\b\\", 1, {}, L"C:\\a\\b\\>C:\\a\\n0_250 ", L"C:\\a\\n0_250"},  // a folder, inside its parent
-      {L"\\x", 1, {}, L"\\x>\\n0_252 ", L"\\n0_252"},
       {x, 2, {183}, first + shorter + mv(L"n0_63", L"n1_250"), L"C:\\t\\n1_250"},  // clash, then the shorter name
       {x, 5, {0, 2}, first + mv(L"n0_250", L"n1_250"), L"C:\\t\\n0_250"},  // file not found ends it
       {x, 5, {5, 2}, first + shorter, x},
