@@ -1,4 +1,4 @@
-// A string table for tests: the entries it is given, and a count of lookups.
+// A string table for tests: the entries it is given.
 #pragma once
 
 #include <map>
@@ -10,12 +10,10 @@ namespace bpriv {
 
 struct CFakeStringTable : CStringTable {
   std::map<uint32_t, std::wstring> entries;
-  int lookups = 0;
   CStringTable* saved = GetStringTable();
   CFakeStringTable() { SetStringTable(this); }
   ~CFakeStringTable() { SetStringTable(saved); }
   bool Load(uint32_t id, std::wstring* text) override {
-    ++lookups;
     const auto it = entries.find(id);
     return it != entries.end() && (*text = it->second, true);
   }

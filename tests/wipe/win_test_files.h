@@ -8,15 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "support/run_process.h"
+
 namespace bpriv {
 
 inline std::vector<std::wstring> ListFolder(const std::wstring& folder) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
   const HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &data);
-  for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data)) {
+  for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data))
     if (std::wstring(data.cFileName) != L"." && std::wstring(data.cFileName) != L"..") names.push_back(data.cFileName);
-  }
   if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
   return names;
 }
@@ -29,8 +30,7 @@ inline void RemoveTree(const std::wstring& folder) {
   ::RemoveDirectoryW(folder.c_str());
 }
 
-class CTempFolder {
- public:
+struct CTempFolder {
   CTempFolder() {
     static int made = 0;
     wchar_t temp[MAX_PATH];
@@ -41,18 +41,12 @@ class CTempFolder {
   ~CTempFolder() { RemoveTree(path_); }
   const std::wstring& path() const { return path_; }
   std::wstring operator/(const std::wstring& name) const { return path_ + name; }
-
- private:
   std::wstring path_;
 };
 
 inline bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  const bool ok = file != INVALID_HANDLE_VALUE &&
-                  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
-  return ok && written == bytes.size();
+  test::WriteBytes(path, std::string(bytes.begin(), bytes.end()));
+  return test::ReadBytes(path) == std::string(bytes.begin(), bytes.end());
 }
 
 }  // namespace bpriv

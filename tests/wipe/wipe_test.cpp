@@ -67,9 +67,7 @@ SeedInputs FakeInputs() { return ++g_reads, g_inputs; }
 // back, so the Windows tree still installs the platform's.
 const int g_reads_by_first_draw = [] {
   const SeedInputsReader saved = GetSeedInputsReader();
-  SetSeedInputsReader(&FakeInputs);
-  GetRandom();
-  SetSeedInputsReader(saved);
+  SetSeedInputsReader(&FakeInputs), GetRandom(), SetSeedInputsReader(saved);
   return g_reads;
 }();
 
@@ -81,16 +79,12 @@ TEST(Random, StartsUnseededAndSeedsOnceFromInputs) {
   const struct { SeedInputs in; uint32_t sum, steps; } cases[] = {
       {{0x203, -3, -4, 10, 20}, 0x203u + 23u, 3}, {{0xFFFFFFFFu, 0, 0, 1, 0}, 0u, 255}};
   for (const auto& c : cases) {
-    ResetRandomForTest();
-    g_reads = 0;
-    g_inputs = c.in;
-    EXPECT_EQ(FillRandom(nullptr, 0), 1);  // draws nothing, so seeds nothing
-    EXPECT_EQ(g_reads, 0);
-    uint32_t expected = c.sum;
+    ResetRandomForTest(), g_reads = 0, g_inputs = c.in;
+    EXPECT_TRUE(FillRandom(nullptr, 0) == 1 && g_reads == 0);  // draws nothing, so seeds nothing
+    uint32_t expected = c.sum, buf[3];
     for (uint32_t i = 0; i <= c.steps; ++i) expected = Step(expected);
     EXPECT_EQ(GetRandom(), expected);
-    uint8_t buf[9];
-    FillRandom(buf, sizeof buf);
+    FillRandom(buf, 9);
     EXPECT_EQ(g_reads, 1);
   }
   SetSeedInputsReader(saved);
@@ -118,24 +112,20 @@ TEST(WipeAlgo, PassPatterns) {
     ASSERT_EQ(kAll[a]->GetPassCount(), expected[a].size());
     for (uint32_t pass = 0; pass < expected[a].size(); ++pass) {
       EXPECT_EQ(Filled(kAll[a], pass), expected[a][pass]) << a << " pass " << pass;
-      EXPECT_EQ(kAll[a]->FillPass(pass, nullptr, 0, 0), 1);   // nothing to fill
-      EXPECT_EQ(kAll[a]->FillPass(pass, nullptr, 16, 0), 0);  // no buffer
+      EXPECT_TRUE(kAll[a]->FillPass(pass, nullptr, 0, 0) == 1 && !kAll[a]->FillPass(pass, nullptr, 16, 0));
     }
     // Zeroes and random fill any pass; the others leave a pass they lack alone.
-    std::vector<uint8_t> buf(8, 7), want = buf;
+    std::vector<uint8_t> buf(8, 7);
     uint32_t state = 42;
-    if (a < 2) want = a == 0 ? std::vector<uint8_t>(8, 0) : ReferenceFill(&state, 8);
     SetRandomStateForTest(42);
     EXPECT_EQ(kAll[a]->FillPass(kAll[a]->GetPassCount(), buf.data(), 8, 0), a < 2 ? 1 : 0);
-    EXPECT_EQ(buf, want) << a;
+    EXPECT_EQ(buf, a == 1 ? ReferenceFill(&state, 8) : std::vector<uint8_t>(8, a == 0 ? 0 : 7)) << a;
   }
   // Gutmann's three-byte passes cycle by chunk.
-  const int cycle[] = {0x92, 0x49, 0x24}, cycle28[] = {0x6D, 0xB6, 0xDB};
   for (uint32_t chunk = 0; chunk < 4; ++chunk) {
-    for (uint32_t k = 0; k < 3; ++k) {
-      EXPECT_EQ(Filled(&g_gutmannAlgo, 6 + k, chunk), cycle[(chunk + k) % 3]) << chunk << " " << k;
-      EXPECT_EQ(Filled(&g_gutmannAlgo, 25 + k, chunk), cycle[(chunk + k) % 3]) << chunk << " " << k;
-      EXPECT_EQ(Filled(&g_gutmannAlgo, 28 + k, chunk), cycle28[(chunk + k) % 3]) << chunk << " " << k;
+    for (uint32_t pass : {6u, 7u, 8u, 25u, 26u, 27u, 28u, 29u, 30u}) {
+      const uint32_t first = pass < 9 ? 6 : pass < 28 ? 25 : 28;
+      EXPECT_EQ(Filled(&g_gutmannAlgo, pass, chunk), expected[4][first + (pass - first + chunk) % 3]) << chunk;
     }
   }
 }
@@ -144,35 +134,26 @@ TEST(AlgoRegistry, GrowthNamesLookupAndTheBuiltinFive) {
   const uint32_t capacities[][2] = {{0, 1}, {1, 2}, {268435455u, 536870910u}, {268435456u, 0}};
   for (const auto& c : capacities) {
     uint32_t grown = 0;
-    EXPECT_EQ(GrowAlgoCapacity(c[0], &grown), c[1] != 0) << c[0];
-    EXPECT_EQ(grown, c[1]);
+    EXPECT_TRUE(GrowAlgoCapacity(c[0], &grown) == (c[1] != 0) && grown == c[1]) << c[0];
   }
   CFakeStringTable strings;
   CPeterGutmannAlgo gutmann;
   CZeroAlgo zero;
   EXPECT_EQ(gutmann.GetName(), L"");  // missing: empty, and looked up again
-  strings.entries = {{kIdsGutmannName, L"Peter Gutmann (35)"}, {kIdsGutmannDescription, L"35 passes"}};
+  strings.entries = {{kIdsGutmannName, L"Peter Gutmann (35)"}, {kIdsGutmannDescription, L"35 passes"},
+                     {kIdsZeroName, L"PETER gutmann (35)"}};
   EXPECT_EQ(gutmann.GetName(), L"Peter Gutmann (35)");
-  const int lookups = strings.lookups;
-  EXPECT_EQ(gutmann.GetName(), L"Peter Gutmann (35)");
-  EXPECT_EQ(strings.lookups, lookups);  // cached once loaded
-  EXPECT_EQ(gutmann.GetDescription(), L"35 passes");
-  EXPECT_EQ(zero.GetDescription(), L"");
+  EXPECT_EQ(gutmann.GetDescription() + zero.GetDescription(), L"35 passes");
   CAlgoRegistry registry;
-  strings.entries[kIdsZeroName] = L"PETER gutmann (35)";
   EXPECT_EQ(registry.Register(&gutmann), 1);
   EXPECT_EQ(registry.Register(&zero), 0);  // same name but for case
   EXPECT_EQ(registry.FindByName(L"peter GUTMANN (35)"), &gutmann);
-  EXPECT_EQ(registry.FindByName(L"Peter Gutmann"), nullptr);
-  EXPECT_EQ(registry.FindByName(L"peter GUTMANN (36)"), nullptr);
-  EXPECT_EQ(registry.Get(1), nullptr);
-  EXPECT_EQ(registry.Get(-1), nullptr);
-  EXPECT_EQ(registry.Get(0), &gutmann);
+  EXPECT_TRUE(!registry.FindByName(L"Peter Gutmann") && !registry.FindByName(L"peter GUTMANN (36)"));
+  EXPECT_TRUE(registry.Get(0) == &gutmann && !registry.Get(1) && !registry.Get(-1));
   // The process-wide registry, named as the executable's own table does (by key).
   const uint32_t name_ids[] = {kIdsZeroName, kIdsRandomName, kIdsDod3Name, kIdsDod7Name, kIdsGutmannName};
   for (int i = 0; i < 5; ++i) strings.entries[name_ids[i]] = kAll[i]->GetKey();
-  RegisterBuiltinAlgos();
-  RegisterBuiltinAlgos();  // a second call adds nothing
+  RegisterBuiltinAlgos(), RegisterBuiltinAlgos();  // a second call adds nothing
   ASSERT_EQ(GetAlgoCount(), 5u);
   for (int32_t i = 0; i < 5; ++i) EXPECT_EQ(GetAlgo(i), kAll[i]) << i;
   EXPECT_EQ(FindAlgoByName(L"dod 5200.28-std (7)"), &g_dod7Algo);
@@ -205,7 +186,7 @@ struct CFakeTarget : CWipeTarget, CWipeAlgo {
   }
 };
 
-TEST(OverwritePasses, GranularityBufferAndChunksOfEveryPass) {
+TEST(OverwritePasses, GranularityChunksStopsAndFailedWrites) {
   const uint32_t sizes[][5] = {  // per sector, per cluster, options -> granularity, buffer
       {512, 8, 0, 512, 131072},         {512, 8, kWipeWholeClusters, 4096, 131072}, {0, 0, 0xFF, 4096, 131072},
       {512, 8, 0xEF, 512, 131072},      {4096, 64, 0x10, 262144, 262144},           {3000, 1, 0, 3000, 132000},
@@ -222,8 +203,7 @@ TEST(OverwritePasses, GranularityBufferAndChunksOfEveryPass) {
     target.sector = c.granularity;
     ProgressRecord progress;
     EXPECT_EQ(target.Run(c.granularity, c.size, &progress), 1) << c.size;
-    EXPECT_EQ(target.rewinds, target.passes);
-    EXPECT_EQ(target.flushes, target.passes);
+    EXPECT_TRUE(target.rewinds == target.passes && target.flushes == target.passes);
     std::vector<std::vector<uint32_t>> expected;
     for (uint32_t pass = 0; pass < target.passes; ++pass) {
       for (uint32_t k = 0; k < c.lengths.size(); ++k) expected.push_back({pass, c.lengths[k], k});
@@ -238,20 +218,16 @@ TEST(OverwritePasses, GranularityBufferAndChunksOfEveryPass) {
     EXPECT_EQ(target.Run(512, size), 1);
     uint64_t per_pass[2] = {0, 0};
     for (const auto& w : target.writes) per_pass[w[0]] += w[1];
-    EXPECT_EQ(per_pass[0], (size + 511) / 512 * 512);
-    EXPECT_EQ(per_pass[1], per_pass[0]);
+    EXPECT_TRUE(per_pass[0] == (size + 511) / 512 * 512 && per_pass[1] == per_pass[0]);
   }
-}
-
-TEST(OverwritePasses, StopAndFailedWrites) {
   // Write that sets the stop flag (0: before the call), write that writes
   // nothing or one byte short. 300000 bytes: three passes of three chunks.
   const struct { uint64_t size; int stop_at, fail_at; bool short_write; size_t writes; uint32_t flushes; int result; }
-      cases[] = {{300000, 0, -1, false, 0, 1, 0},  {300000, 2, -1, false, 2, 1, 0}, {300000, -1, 1, false, 8, 3, 0},
+      stops[] = {{300000, 0, -1, false, 0, 1, 0},  {300000, 2, -1, false, 2, 1, 0}, {300000, -1, 1, false, 8, 3, 0},
                  {300000, -1, 8, false, 9, 3, 0},  {512, -1, 2, true, 3, 3, 0},     {300000, -1, -1, false, 9, 3, 1},
                  {100, -1, 2, false, 3, 3, 0}};  // the earlier passes alone wrote more than the size
-  for (size_t n = 0; n < std::size(cases); ++n) {
-    const auto& c = cases[n];
+  for (size_t n = 0; n < std::size(stops); ++n) {
+    const auto& c = stops[n];
     CFakeTarget target(&g_dod3Algo);
     ProgressRecord progress;
     progress.stop_flag = c.stop_at == 0;
@@ -261,8 +237,7 @@ TEST(OverwritePasses, StopAndFailedWrites) {
       return c.short_write ? length - 1 : 0u;
     };
     EXPECT_EQ(target.Run(512, c.size, &progress), c.result) << n;
-    EXPECT_EQ(target.writes.size(), c.writes) << n;
-    EXPECT_EQ(target.flushes, c.flushes) << n;
+    EXPECT_TRUE(target.writes.size() == c.writes && target.flushes == c.flushes) << n;
   }
   CFakeTarget one_pass(&g_zeroAlgo);  // a single pass over one byte, and it fails
   one_pass.on_write = [](size_t, uint32_t) { return 0u; };
@@ -296,28 +271,25 @@ TEST(MakeRandomName, BitExactForFixedDraws) {
       {{0x12345678, 0x9ABCDEF0, 0x8, 0x1, 0x2, 0xABCDE}, 0x1000, 7, 30, L"{@9A$$$$$$$$$$BCDEF000667.BCDE"},
       {{0x12345678, 0x9ABCDEF0, 0x8, 0x1, 0x2, 0xABCDE}, 0x1001, 7, 21, L"{@9A~BCDEF000667.BCDE"},
       // t wraps to 0xFFFE, s = 0: hex of t in lower case, q without padding.
-      {{0x0000FFFF, 0x1, 0x0, 0x0, 0x8, 0x5}, 0xFFFFFFFFu, 25, 17, L"@z00000001fffe25.5"},
       {{0x0000FFFF, 0x1, 0x7, 0x0, 0x8, 0x5}, 0xFFFFFFFFu, 25, -5, L"@z00000001fffe25.5"},
       {{0x0, 0xFFFFFFFF, 0x0, 0x3, 0x1, 0x0}, 0x10000, 4294967295u, 0, L"_{FFFFFFFF100004294967295.0"}};
   for (const auto& c : cases) EXPECT_EQ(MakeRandomNameFrom(c.draws, c.tick, c.sequence, c.target), c.expected);
-  const int32_t limits[][3] = {  // prefix length, first limit, second limit
-      {5, 250, 63}, {240, 15, 15}, {2, 252, 63}, {200, 55, 55}, {255, 0, 0}, {256, 0, 0}, {300, 0, 0}};
-  for (const auto& l : limits) {
-    EXPECT_EQ(RandomNameLimit(l[0], kFirstNameCap), l[1]) << l[0];
-    EXPECT_EQ(RandomNameLimit(l[0], kSecondNameCap), l[2]) << l[0];
-  }
+  const int32_t limits[][3] = {{5, 250, 63}, {240, 15, 15}, {255, 0, 0}, {256, 0, 0}};  // prefix, first, second
+  for (const auto& l : limits)
+    EXPECT_TRUE(RandomNameLimit(l[0], kFirstNameCap) == l[1] && RandomNameLimit(l[0], kSecondNameCap) == l[2]) << l[0];
 }
 
-// Names say which try made them; moves answer from a script by call number.
+// Names say which try made them; moves answer by call number (0 past the script).
 struct CFakeOps : CScrambleOps {
-  std::function<uint32_t(int call)> answer;
+  std::vector<uint32_t> answers;
   std::wstring moves;
   std::wstring MakeName(uint32_t sequence, int32_t limit) override {
     return L"n" + std::to_wstring(sequence) + L"_" + std::to_wstring(limit);
   }
   uint32_t Move(const std::wstring& from, const std::wstring& to) override {
+    const size_t call = std::count(moves.begin(), moves.end(), L'>');
     moves += from + L">" + to + L" ";
-    return answer(static_cast<int>(std::count(moves.begin(), moves.end(), L'>')) - 1);
+    return call < answers.size() ? answers[call] : 0;
   }
 };
 
@@ -325,36 +297,25 @@ struct CFakeOps : CScrambleOps {
 // relative path, a forward slash ("sub/x" would land in C:\t), dot names and
 // streams rename nothing.
 TEST(Scramble, RenameLoopInsideTheOwnFolder) {
-  const auto ok = [](int) { return 0u; };
   const auto mv = [](const std::wstring& a, const std::wstring& b) { return L"C:\\t\\" + a + L">C:\\t\\" + b + L" "; };
-  const std::wstring x = L"C:\\t\\x";
-  const struct { std::wstring path; int32_t count; std::function<uint32_t(int)> answer; std::wstring moves, end; }
-      cases[] = {
-          {x, 3, ok, mv(L"x", L"n0_250") + mv(L"n0_250", L"n1_250") + mv(L"n1_250", L"n2_250"), L"C:\\t\\n2_250"},
-          {x, 0, ok, L"", x},
-          {L"C:\\a\\b\\", 1, ok, L"C:\\a\\b\\>C:\\a\\n0_250 ", L"C:\\a\\n0_250"},  // a folder, inside its parent
-          {L"\\x", 1, ok, L"\\x>\\n0_252 ", L"\\n0_252"},
-          {x, 2, [](int call) { return call == 0 ? 183u : 0u; },  // clash, then the shorter name works
-           mv(L"x", L"n0_250") + mv(L"x", L"n0_63") + mv(L"n0_63", L"n1_250"), L"C:\\t\\n1_250"},
-          {x, 5, [](int call) { return call == 1 ? 2u : 0u; },  // file not found ends it
-           mv(L"x", L"n0_250") + mv(L"n0_250", L"n1_250"), L"C:\\t\\n0_250"},
-          {x, 5, [](int call) { return call == 0 ? 5u : 2u; }, mv(L"x", L"n0_250") + mv(L"x", L"n0_63"), x},
-          {x, 2, [](int) { return 5u; },
-           mv(L"x", L"n0_250") + mv(L"x", L"n0_63") + mv(L"x", L"n1_250") + mv(L"x", L"n1_63"), x}};
-  for (const auto& c : cases) {
+  const std::wstring x = L"C:\\t\\x", first = mv(L"x", L"n0_250"), shorter = mv(L"x", L"n0_63");
+  struct Case { std::wstring path; int32_t count; std::vector<uint32_t> answers; std::wstring moves, end; };
+  std::vector<Case> cases = {
+      {x, 3, {}, first + mv(L"n0_250", L"n1_250") + mv(L"n1_250", L"n2_250"), L"C:\\t\\n2_250"},
+      {L"C:\\a\\b\\", 1, {}, L"C:\\a\\b\\>C:\\a\\n0_250 ", L"C:\\a\\n0_250"},  // a folder, inside its parent
+      {x, 2, {183}, first + shorter + mv(L"n0_63", L"n1_250"), L"C:\\t\\n1_250"},  // clash, then the shorter name
+      {x, 5, {0, 2}, first + mv(L"n0_250", L"n1_250"), L"C:\\t\\n0_250"},  // file not found ends it
+      {x, 5, {5, 2}, first + shorter, x},
+      {x, 2, {5, 5, 5, 5}, first + shorter + mv(L"x", L"n1_250") + mv(L"x", L"n1_63"), x}};
+  for (const wchar_t* path : {L"C:\\", L"C:\\\\", L"x.dat", L"C:x.dat", L"C:/t/x.dat", L"C:\\t\\sub/x.dat",
+                              L"C:\\t\\..\\", L"C:\\t\\.", L"C:\\t\\x.dat:s"})
+    cases.push_back({path, 2, {}, L"", path});
+  for (const Case& c : cases) {
     CFakeOps ops;
-    ops.answer = c.answer;
+    ops.answers = c.answers;
     std::wstring end = L"stale";
     EXPECT_EQ(ScrambleWith(ops, c.path, &end, c.count), 1);
-    EXPECT_EQ(end, c.end);
-    EXPECT_EQ(ops.moves, c.moves);
-  }
-  for (const wchar_t* path : {L"C:\\", L"C:\\\\", L"x.dat", L"C:x.dat", L"C:/t/x.dat", L"C:\\t\\sub/x.dat",
-                              L"C:\\t\\..\\", L"C:\\t\\.", L"C:\\t\\x.dat:s"}) {
-    CFakeOps ops;
-    std::wstring end;
-    EXPECT_EQ(ScrambleWith(ops, path, &end, 2), 1);
-    EXPECT_EQ(end + ops.moves, path);
+    EXPECT_TRUE(end == c.end && ops.moves == c.moves);
   }
 }
 
@@ -384,8 +345,7 @@ TEST(StreamWalk, ListsNamedStreamsAndNeverReadsPastTheAnswer) {
     for (int b = 0; c[2] != 0 && b < 4; ++b) bytes[c[1] + b] = static_cast<uint8_t>(c[2] >> (8 * b));
     std::vector<StreamEntry> list = {{9, L"kept"}};
     EXPECT_FALSE(ReadStreamRecords(bytes.data(), bytes.size(), true, &list)) << c[0] << " " << c[2];
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].name, L"kept");
+    EXPECT_TRUE(list.size() == 1 && list[0].name == L"kept");
   }
 }
 
