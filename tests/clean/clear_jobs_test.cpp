@@ -1,15 +1,31 @@
-// The cookie job over the fake cache: the container's retry rule, which the
-// real cache cannot be made to exercise.
+// The jobs over fakes: the cookie container's retry rule, which the real
+// cache cannot be made to exercise, the workers' own file calls, the history.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "cache/fake_url_cache.h"
 #include "clean/clear_cookies.h"
+#include "clean/clear_history.h"
+#include "clean/clear_temp_files.h"
+#include "support/fake_url_history.h"
+#include "wipe/win_test_files.h"
 
 namespace bpriv {
 namespace {
 
 int g_pauses = 0;
 HRESULT WINAPI NoFolder(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*) { return E_FAIL; }  // no favourites
+
+// One worker's walk: it frees its arguments block, closes every find and
+// claims no more than a block holds.
+void Walk(void (*body)(ProgressRecord&, bool, const CleanEnv&), test::FakeUrlCache& cache, ProgressRecord& record,
+          bool wipe = false, uint32_t algorithm = 0) {
+  record.job_args = new uint32_t[3]{algorithm, 0, 0};
+  g_pauses = 0;
+  body(record, wipe, CleanEnv{&cache, {21, 100, [](DWORD) { ++g_pauses; }}, NoFolder});
+  EXPECT_TRUE(record.job_args == nullptr && cache.open_finds + cache.oversized_claims == 0);
+}
 
 // Every probe and read up to 21 times, 100 ms apart; "Cookie:" is asked only
 // when "cookie:" finds no entry at all; an entry still unreadable after 21
@@ -36,17 +52,55 @@ TEST(ClearCookiesWorker, ContainerRetries) {
     cache.reads_before_busy = c.reads_before_busy;
     cache.busy_reads = c.busy_reads;
     cache.grow_after_probe = DWORD(c.grow);
-    // The walk frees its arguments block, closes every find and claims no more than a block holds.
     ProgressRecord record;
-    record.job_args = new uint32_t[3]{0, 0, 0};
-    g_pauses = 0;
-    ClearCookiesBody(record, false, CleanEnv{&cache, {21, 100, [](DWORD) { ++g_pauses; }}, NoFolder});
-    EXPECT_TRUE(record.job_args == nullptr && cache.open_finds + cache.oversized_claims == 0);
+    Walk(ClearCookiesBody, cache, record);
     EXPECT_EQ(cache.size(), size_t(c.left));
     EXPECT_EQ(g_pauses, c.pauses);
     ASSERT_EQ(static_cast<int>(cache.first_patterns.size()), c.first_calls);
     EXPECT_EQ(cache.first_patterns[0], L"cookie:");
   }
+}
+
+// The fake's DeleteEntry leaves files alone, so what remains is what the
+// workers did to the files themselves: delete mode leaves a cookie's file to
+// its entry, wipe mode takes it; a file that cannot be deleted (read-only, and
+// no algorithm to clear that) gets its cache name back. Every entry goes.
+TEST(CleanWorkers, FileCallsOfTheWorkers) {
+  CTempFolder folder;
+  const std::wstring kept = folder / L"c.txt", wiped = folder / L"w.txt", tif = folder / L"t.txt";
+  ASSERT_TRUE(WriteBytes(kept, {1, 2, 3}) && WriteBytes(wiped, {7}) && WriteBytes(tif, {4, 5, 6}));
+  ASSERT_TRUE(::SetFileAttributesW(tif.c_str(), FILE_ATTRIBUTE_READONLY));
+  test::FakeUrlCache cache;
+  cache.Add({L"Cookie:c@x/", kept, NORMAL_CACHE_ENTRY, 3});
+  ProgressRecord cookies, wiped_cookies, temp_files;
+  Walk(ClearCookiesBody, cache, cookies);
+  cache.Add({L"Cookie:w@x/", wiped, NORMAL_CACHE_ENTRY, 1});
+  Walk(ClearCookiesBody, cache, wiped_cookies, true, 99);
+  cache.Add({L"http://x/t", tif, NORMAL_CACHE_ENTRY, 3});
+  Walk(ClearTempFilesBody, cache, temp_files, true, 99);
+  EXPECT_EQ(cache.size(), 0u);
+  EXPECT_EQ(cookies.bytes_done.load(), 3u);
+  EXPECT_EQ(cookies.items_done + wiped_cookies.items_done + temp_files.items_done, 3);
+  std::vector<std::wstring> left = ListFolder(folder.path());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::wstring>{L"c.txt", L"t.txt"}));
+}
+
+// The store is cleared once and released whatever Clear answers; no store, or
+// the real one under Wine, ends with 0.
+TEST(ClearUrlHistory, ClearsStoreOnceAndReleasesIt) {
+  for (HRESULT clear_result : {S_OK, E_FAIL}) {
+    test::FakeUrlHistory store;
+    store.clear_result = clear_result;
+    test::CurrentFakeHistory() = &store;
+    EXPECT_EQ(ClearUrlHistory(test::CreateFakeHistory), 0);
+    EXPECT_TRUE(store.clear_calls == 1 && store.refs.load() == 1);
+    test::CurrentFakeHistory() = nullptr;
+  }
+  EXPECT_EQ(ClearUrlHistory(test::CreateFakeHistory), 0);
+  ASSERT_EQ(::CoInitialize(nullptr), S_OK);
+  EXPECT_EQ(ClearUrlHistory(), 0);
+  ::CoUninitialize();
 }
 
 }  // namespace
