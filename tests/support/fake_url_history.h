@@ -39,7 +39,7 @@ class FakeEnumStatUrl : public IEnumSTATURL {
 
   STDMETHODIMP Next(ULONG count, LPSTATURL out, ULONG* fetched) override {
     ++next_calls;
-    if (count != 1 || !out || !fetched) return E_INVALIDARG;
+    if (count != 1 || !out || !fetched || out->cbSize != sizeof(STATURL)) return E_INVALIDARG;
     if (!(*fetched = position_ < entries_->size() ? 1 : 0)) return S_FALSE;
     const FakeStatUrl& e = (*entries_)[position_++];
     if (FAILED(e.result)) return e.result;
