@@ -6,6 +6,8 @@
 #include <string>
 #include <tuple>
 
+#include "cache/fake_url_cache.h"
+#include "data/data_folder.h"
 #include "support/history_tree.h"
 #include "support/listing_harness.h"
 #include "support/named_process.h"
@@ -73,23 +75,28 @@ TEST_F(HistoryListingEndToEnd, ControllerDecidesHowFarTheWalkGoes) {
 }
 
 TEST_F(HistoryListingEndToEnd, VanishingControllerIsNotWaitedForUnlessEpm) {
+  // The cache listings watch the same way: three entries for each.
+  test::SeedCache(L"--tifs 3 http://vanish.example/ 10 --cookies 3 vanish");
+  for (const std::wstring job : {L"/BSWLOADHISTORY", L"/BSWLOADTIF", L"/BSWLOADCOOKIES"})
   for (bool epm : {false, true}) {
-    SCOPED_TRACE(epm);
+    SCOPED_TRACE(test::Narrow(job) + (epm ? " /EPM" : ""));
     test::NumberWindow number;
     const std::wstring n = std::to_wstring(number.number());
     // The watched agent skips the wait for any text sent while no controller runs, the first one included:
     // a stand-in named like the controller runs from before the agent's start until the attached one has left.
     test::SuspendedProcess stand_in(controller_);
-    test::StartedProcess listing(agent_, L"\"" + agent_ + L"\" /BSWLOADHISTORY" + n + (epm ? L" /EPM" : L""));
-    EXPECT_EQ(SplitLines(RunController(L"list --attach " + n + L" --vanish-after 3").output),
-              Listing(test::Narrow(n), 3, false, false));
+    test::StartedProcess listing(agent_, L"\"" + agent_ + L"\" " + job + n + (epm ? L" /EPM" : L""));
+    const Lines lines = SplitLines(RunController(L"list --attach " + n + L" --vanish-after 3").output);
+    if (job == L"/BSWLOADHISTORY") EXPECT_EQ(lines, Listing(test::Narrow(n), 3, false, false));
     stand_in.End();
     if (epm) {
       EXPECT_EQ(listing.WaitExit(1000), static_cast<DWORD>(STILL_ACTIVE)) << "without the watch the job waits";
       ::SendMessageW(::FindWindowW((L"BswPrivilegeDemonWnd" + n).c_str(), nullptr), WM_USER + 55, 0, 0);
     }
     EXPECT_EQ(listing.WaitExit(10000), 0u);
+    ::DeleteFileW((ProductDataFolder(epm) + L"\\" + n + L"Cookies").c_str());
   }
+  test::ResetRealCache();
 }
 
 TEST_F(HistoryListingEndToEnd, WindowEndedFromOutsideOrLateStopEndsTheAgent) {
