@@ -22,7 +22,6 @@
 #include "link/listing_window.h"
 #include "link/send_record.h"
 #include "support/fake_url_history.h"
-#include "support/named_process.h"
 #include "support/run_process.h"
 
 namespace {

@@ -9,7 +9,6 @@
 #include "cache/list_cookies.h"
 #include "cache/list_temp_files.h"
 #include "data/data_folder.h"
-#include "support/named_process.h"
 #include "support/run_process.h"
 
 namespace bpriv::test {

@@ -8,7 +8,7 @@
 #include "support/fake_url_history.h"
 #include "support/history_tree.h"
 #include "support/listing_harness.h"
-#include "support/named_process.h"
+#include "support/run_process.h"
 
 namespace bpriv {
 namespace {

@@ -7,7 +7,6 @@
 #include "../../tools/agentctl/seed.h"
 #include "cache/fake_url_cache.h"
 #include "cache/url_cache_enumerator.h"
-#include "support/named_process.h"
 #include "support/run_process.h"
 
 namespace bpriv {

@@ -10,7 +10,6 @@
 #include "data/data_folder.h"
 #include "support/history_tree.h"
 #include "support/listing_harness.h"
-#include "support/named_process.h"
 #include "support/run_process.h"
 
 namespace bpriv {

@@ -9,7 +9,7 @@
 #include "link/controller_watch.h"
 #include "link/send_record.h"
 #include "support/listing_harness.h"
-#include "support/named_process.h"
+#include "support/run_process.h"
 
 namespace bpriv {
 namespace {
