@@ -1,5 +1,6 @@
 // Test set-up around the history listing under Wine: items in the shell's History folder.
 #pragma once
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <string>
@@ -10,17 +11,23 @@
 namespace bpriv::test {
 
 // Creates folders (paths ending in '\') and empty files below the History
-// folder; removes them again when dropped. ok() is false when a path could not
-// be made (as when an earlier run left it behind).
+// folder, which it empties first; removes them again when dropped. ok() is
+// false when a path could not be made.
 class ScopedHistoryTree {
  public:
   explicit ScopedHistoryTree(const std::vector<std::wstring>& paths) {
     wchar_t folder[MAX_PATH] = {};
     if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_HISTORY | CSIDL_FLAG_CREATE, nullptr, 0, folder))) return;
     const std::wstring root = folder;
-    // Any earlier walk of every container leaves Wine's own history index here.
-    ::DeleteFileW((root + L"\\History.IE5\\index.dat").c_str());
-    ::RemoveDirectoryW((root + L"\\History.IE5").c_str());
+    // The prefix is the tests' own: what a killed earlier run, or Wine's own
+    // walk of every container (History.IE5), left here goes first.
+    std::wstring all = root + L"\\*";
+    all.push_back(L'\0');  // a list ends with two NULs
+    SHFILEOPSTRUCTW op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = all.c_str();
+    op.fFlags = FOF_NO_UI;
+    (void)::SHFileOperationW(&op);
     for (std::wstring p : paths) {
       const bool folder_path = p.back() == L'\\';
       if (folder_path) p.pop_back();
