@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../../tools/agentctl/seed.h"
+#include "base/unique.h"
 #include "cache/fake_url_cache.h"
 #include "cache/url_cache_enumerator.h"
 #include "clean/fav_list.h"
@@ -144,7 +145,11 @@ TEST_F(FavCookies, PlantedLinksThenListSaveCleanRestoreKeepsTheFavourites) {
   EXPECT_EQ(ReadBytes(low + L"\\CFL573183"), files);
   for (const wchar_t* name : {L"\\CFL573183", L"\\CFL573184"}) ::DeleteFileW((low + name).c_str());
   const std::string before = state();
-  EXPECT_TRUE(ran(L"/BSWSAVECOOKIES"));
+  {  // the browser may hold a cookie file open while the save reads it
+    UniqueFile held(::CreateFileW(favs[0].local_file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    EXPECT_TRUE(held && ran(L"/BSWSAVECOOKIES"));
+  }
   ASSERT_TRUE(::DeleteFileW(InData(L"LowFavCookies1").c_str()));
   EXPECT_TRUE(ran(L"/BSWCLEARCOOKIES21-0-0"));
   ASSERT_EQ(state(), "");

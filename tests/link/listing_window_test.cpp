@@ -60,7 +60,9 @@ TEST(ListingWindow, RunnerEndsAtOnceWhenItsWindowOrThreadCannotBeMade) {
 }
 
 TEST(CControllerWatch, FindsByTheNameEndAndSnapshotsOnlyOnceItsProcessEnds) {
-  const std::wstring copy = test::CopyAgentctlAs(L"xWatchedCtl.exe");
+  // A long path, as a controller installed deep down may have: well past MAX_PATH / 2.
+  const std::wstring copy = test::CopyAgentctlAs((std::wstring(130, L'x') + L"WatchedCtl.exe").c_str());
+  ASSERT_GT(copy.size(), size_t(MAX_PATH / 2));
   CControllerWatch watch(L"watchedctl.exe");
   EXPECT_FALSE(watch.IsRunning());
   test::SuspendedProcess first(copy), second(copy);
