@@ -52,7 +52,7 @@ TEST(HistoryStoreWalk, OneRecordPerEntryWithUrlAndEarlyEnds) {
   test::CurrentFakeHistory() = nullptr;
   EXPECT_EQ(store.refs.load() + store.enumerator.refs.load(), 2) << "store or enumerator not released";
   // A factory that succeeds without a store leaves nothing to walk.
-  WalkHistoryStore(1, nullptr, [](IUrlHistoryStg2** out) { return *out = nullptr, S_OK; });
+  WalkHistoryStore(1, nullptr, test::CreateNoHistory);
 }
 
 TEST(HistoryFolderWalk, ControllerWindowGoneEndsEachLevelAfterItsItem) {

@@ -98,7 +98,7 @@ TEST(ClearUrlHistory, ClearsStoreOnceAndReleasesIt) {
     test::CurrentFakeHistory() = nullptr;
   }
   EXPECT_EQ(ClearUrlHistory(test::CreateFakeHistory), 0);
-  EXPECT_EQ(ClearUrlHistory([](IUrlHistoryStg2** out) { return *out = nullptr, S_OK; }), 0);  // success, no store
+  EXPECT_EQ(ClearUrlHistory(test::CreateNoHistory), 0);
   ASSERT_EQ(::CoInitialize(nullptr), S_OK);
   EXPECT_EQ(ClearUrlHistory(), 0);
   ::CoUninitialize();

@@ -89,5 +89,7 @@ inline HRESULT CreateFakeHistory(IUrlHistoryStg2** out) {
   *out = CurrentFakeHistory();
   return *out ? ((*out)->AddRef(), S_OK) : REGDB_E_CLASSNOTREG;
 }
+// A factory that succeeds without handing out a store.
+inline HRESULT CreateNoHistory(IUrlHistoryStg2** out) { return *out = nullptr, S_OK; }
 
 }  // namespace bpriv::test
