@@ -7,7 +7,6 @@ bool IsWindows61() {
   static OSVERSIONINFOEXW version;
   static bool read = false;
   if (!read) {
-    version = {};
     version.dwOSVersionInfoSize = sizeof(version);
     static_assert(sizeof(OSVERSIONINFOEXW) == 284, "the size the platform expects");
 #if defined(__GNUC__)

@@ -55,9 +55,9 @@ int RunCleanJob(const CleanJobSetup& setup, CleanWorkerProc worker) {
   std::wstring heading;
   CResourceStringTable strings;
   if (strings.Load(setup.heading_id, &heading)) {
+    // The record is new and zeroed: the last unit stays its terminator.
     const size_t units = std::min<size_t>(heading.size(), kProgressTextUnits - 1);
     std::copy(heading.begin(), heading.begin() + units, record.heading);
-    record.heading[units] = u'\0';
   }
   dialog.JobWipeFlag().store(setup.params.wipe ? 1 : 0);
   dialog.SetWipeMode(setup.params.wipe ? 1 : 0);
