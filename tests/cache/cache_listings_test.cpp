@@ -3,6 +3,8 @@
 // end to end over Wine's cache; and the export file's time text.
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include "cache/cookie_export.h"
 #include "cache/fake_url_cache.h"
 #include "cache/format_file_time.h"
@@ -119,19 +121,21 @@ TEST(CacheListingEndToEnd, BothJobsOverWinesCache) {
 // Dates up to 31 Dec 9999, midnight, local time, whole seconds. Wine fixes a
 // process's time zone from the Unix TZ it starts with: ctest runs this suite a
 // second time under TZ=UTC-2 with BPRIV_TEST_ZONE set (tests/cache/tests.cmake).
-TEST(FormatFileTimeInZone, LimitsAtUtcAndExamplesAtUtcPlusTwo) {
+TEST(FormatFileTimeInZone, LimitsAtUtcExamplesAtUtcPlusTwoAndTheDaylightGap) {
   TIME_ZONE_INFORMATION tz;
   ::GetTimeZoneInformation(&tz);
-  const bool plus_two = ::GetEnvironmentVariableW(L"BPRIV_TEST_ZONE", nullptr, 0) > 0;
-  ASSERT_EQ(tz.Bias, plus_two ? -120 : 0) << "TZ did not reach the process";
+  wchar_t bias[8] = L"0";
+  ::GetEnvironmentVariableW(L"BPRIV_TEST_BIAS", bias, 8);
+  ASSERT_EQ(tz.Bias, _wtoi(bias)) << "TZ did not reach the process";
   using Examples = std::vector<std::pair<SYSTEMTIME, const wchar_t*>>;
   const Examples examples =
-      plus_two ? Examples{{{2013, 7, 0, 4, 13, 5, 9, 0}, L"07/04/2013 03:05:09 PM"},
-                          {{9999, 12, 0, 30, 22, 0, 0, 0}, L"12/31/9999 12:00:00 AM"},  // the last moment shown
-                          {{9999, 12, 0, 30, 22, 0, 1, 0}, L""}}
-               : Examples{{{9999, 12, 0, 31, 0, 0, 0, 999}, L"12/31/9999 12:00:00 AM"},  // milliseconds dropped
-                          {{9999, 12, 0, 31, 0, 0, 1, 0}, L""},  // a "never expires" time
-                          {{}, L""}};  // the largest FILETIME, beyond any SYSTEMTIME
+      tz.Bias == -120 ? Examples{{{2013, 7, 0, 4, 13, 5, 9, 0}, L"07/04/2013 03:05:09 PM"},
+                                 {{9999, 12, 0, 30, 22, 0, 0, 0}, L"12/31/9999 12:00:00 AM"},  // the last moment shown
+                                 {{9999, 12, 0, 30, 22, 0, 1, 0}, L""}}
+      : tz.Bias == 0 ? Examples{{{9999, 12, 0, 31, 0, 0, 0, 999}, L"12/31/9999 12:00:00 AM"},  // milliseconds dropped
+                                {{9999, 12, 0, 31, 0, 0, 1, 0}, L""},  // a "never expires" time
+                                {{}, L""}}  // the largest FILETIME, beyond any SYSTEMTIME
+                     : Examples{};
   for (const auto& [st, want] : examples) {
     FILETIME utc{0xFFFFFFFF, 0xFFFFFFFF};
     EXPECT_TRUE(!st.wYear || ::SystemTimeToFileTime(&st, &utc)) << st.wYear;
@@ -139,6 +143,18 @@ TEST(FormatFileTimeInZone, LimitsAtUtcAndExamplesAtUtcPlusTwo) {
     EXPECT_EQ(FormatFileTime(utc, &text), std::wcslen(want));
     EXPECT_EQ(text, want) << st.wYear << "-" << st.wMonth << "-" << st.wDay << " " << st.wHour << ":" << st.wSecond;
   }
+  if (!examples.empty()) return;
+  // A zone with daylight time: a local time in the runtime's spring gap is shown as its normalisation moves it.
+  std::tm gap = {0, 30, 2, 10, 2, 113};  // 10 March 2013, 02:30
+  gap.tm_isdst = -1;
+  std::mktime(&gap);
+  ASSERT_NE(gap.tm_hour, 2) << "no gap at that time in this zone";
+  const SYSTEMTIME st = {2013, 3, 0, 10, 2, 30, 0, 0};
+  FILETIME local, utc;
+  ASSERT_TRUE(::SystemTimeToFileTime(&st, &local) && ::LocalFileTimeToFileTime(&local, &utc));
+  std::wstring text;
+  FormatFileTime(utc, &text);
+  EXPECT_EQ(text, L"03/10/2013 0" + std::to_wstring(gap.tm_hour) + L":30:00 AM");
 }
 
 }  // namespace

@@ -32,6 +32,23 @@ TEST(ListingWindow, AFailedBodyStillClosesTheWindowWithoutFinishText) {
   EXPECT_EQ(end, agentctl::ListingEnd::kAgentGone);
 }
 
+HANDLE g_release = nullptr;  // lets a stuck body end
+
+// Closed from outside while its body is stuck elsewhere: the runner gives the worker a moment, not forever.
+TEST(ListingWindow, ClosedFromOutsideDoesNotWaitForAStuckBody) {
+  UniqueHandle release(g_release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  test::NumberWindow number;
+  test::InProcessListing listing(number.number(), true, [](HWND, int32_t, bool) {
+    ::WaitForSingleObject(g_release, INFINITE);
+  });
+  HWND window = nullptr;
+  for (int i = 0; i < 500 && !window; ++i, ::Sleep(10))
+    window = ::FindWindowW(agentctl::ListingClassName(number.number()).c_str(), nullptr);
+  ::SendMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(window && listing.WaitReturned(3000));
+  ::SetEvent(release.get());
+}
+
 // Refuses the creation of every window of the thread that installs it.
 LRESULT CALLBACK RefuseWindows(int code, WPARAM wparam, LPARAM lparam) {
   return code == HCBT_CREATEWND ? 1 : ::CallNextHookEx(nullptr, code, wparam, lparam);
