@@ -78,6 +78,7 @@ TEST_F(CleanEndToEnd, StopConfirmedDuringAWipeLeavesTheRestCached) {
   auto made = test::SeedCache(items);
   const test::ProcessResult r = test::RunAgentctl(L"clean --stop-after 200 /BSWCLEARTIF01-4-0", 120000);
   EXPECT_TRUE(r.output.size() >= 8 && r.output.compare(r.output.size() - 8, 8, "exit 1\r\n") == 0) << r.output;
+  EXPECT_NE(r.output.find("heading Wiping Temporary Internet Files\r\n"), std::string::npos) << "the job's own heading";
   int cached = 0;
   for (int i = 0; i < 10; ++i) {
     const std::string url = "http://stop.example/" + std::to_string(i);
