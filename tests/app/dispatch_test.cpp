@@ -36,7 +36,6 @@ TEST(RunAgent, CallsExactlyOneJobWithItsArgumentsAndPassesItsExitCode) {
       [] { return Log("fill"); }};
   const std::tuple<const wchar_t*, const char*, int> cases[] = {  // command line, calls, exit code
       {L"\"C:\\x\\BPrivSvc.exe\" /BSWLOADHISTORY1234 /EPM", "history 1234 epm;", 0},
-      {L"C:\\x\\BPrivSvc.exe /BSWLOADHISTORY12 /BSWCLEARTIF01-2-3", "fill;history 12;", 0},
       {L"C:\\x\\BPrivSvc.exe /BSWLOADTIF5", "tif 5;", 0},
       {L"C:\\x\\BPrivSvc.exe /BSWLOADCOOKIES77 /EPM", "cookies 77 epm;", 0},
       {L"C:\\x\\BPrivSvc.exe /BSWCLEARHISTORY /EPM", "clearhistory;", 0},
@@ -45,7 +44,6 @@ TEST(RunAgent, CallsExactlyOneJobWithItsArgumentsAndPassesItsExitCode) {
       {L"C:\\x\\BPrivSvc.exe /BSWGETFAVLIST", "favlist;", 0},
       {L"C:\\x\\BPrivSvc.exe /BSWCLEARTIF01-2-3", "fill;cleartif 2/3;", 1},
       {L"C:\\x\\BPrivSvc.exe /BSWCLEARCOOKIES21-4-16 /EPM", "fill;clearcookies 4/16 epm;", 2},
-      {L"C:\\x\\BPrivSvc.exe /BSWCLEARTIF01-2-3 /EPM", "fill;", 0},
       {L"C:\\x\\other.exe /BSWCLEARHISTORY", "", 0},  // not our own name
   };
   for (const auto& [line, calls, exit_code] : cases) {
