@@ -1,5 +1,6 @@
 // The progress dialog under Wine, driven from a second thread the way a user
-// or another program would: finding windows, reading texts, clicking.
+// or another program would: finding windows, reading texts, clicking. First
+// its tray icon alone, against a fake shell.
 #include "ui/wipe_progress_dlg.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "resource.h"
 #include "wipe/wipe_settings_win.h"
@@ -28,11 +30,37 @@ HWND FindDialogWith(DWORD thread, int control) {
 }
 bool Visible(HWND w) { return ::IsWindowVisible(w) != FALSE; }
 
-// The shell's side of the tray icon, as a string of adds and deletes.
-struct CTrayLog : CNotifyIconShell {
-  std::string calls;
-  BOOL Notify(DWORD message, NOTIFYICONDATAW*) override { return calls += message == NIM_ADD ? 'A' : 'D', TRUE; }
+// Records every call; answers as told.
+struct CFakeShell : CNotifyIconShell {
+  std::vector<std::pair<DWORD, NOTIFYICONDATAW>> calls;
+  bool refuse = false;
+  BOOL Notify(DWORD message, NOTIFYICONDATAW* data) override { return calls.push_back({message, *data}), !refuse; }
 };
+
+HWND const kWindow = reinterpret_cast<HWND>(0x1234);
+HICON const kIcon = reinterpret_cast<HICON>(0x5678);
+
+// Tips in UTF-16 units: 63 fit, 64 are refused with no shell call. The
+// record's size is the 64-bit layout's own (952), not the 32-bit 936. A
+// refused delete leaves the icon shown, so the dialog's end tries again.
+TEST(TrayIcon, AddRemoveAndTheirErrors) {
+  for (int length : {-1, 63, 64}) {  // -1: no tip
+    CFakeShell shell;
+    CTrayIcon tray(shell);
+    const std::wstring tip(length < 0 ? 0 : length, L'x');
+    const bool ok = length != 64;
+    EXPECT_EQ(tray.Add(kWindow, 2686, 3710, kIcon, length < 0 ? nullptr : tip.c_str()), ok) << length;
+    shell.refuse = true;  // a removal without an icon makes no shell call either
+    EXPECT_TRUE(!tray.Remove() && tray.Shown() == ok);
+    ASSERT_EQ(shell.calls.size(), ok ? 2u : 0u);
+    if (!ok) continue;
+    const NOTIFYICONDATAW& d = shell.calls[0].second;
+    EXPECT_EQ(d.cbSize, sizeof(void*) == 8 ? 952u : 936u);
+    EXPECT_TRUE(d.hWnd == kWindow && d.uID == 2686 && d.uCallbackMessage == 3710 && d.hIcon == kIcon);
+    EXPECT_EQ(d.uFlags, UINT(NIF_MESSAGE | NIF_ICON | (length < 0 ? 0 : NIF_TIP)));
+    EXPECT_EQ(std::wstring(d.szTip), tip);
+  }
+}
 
 // Close (it hides), the tray's messages, foreign ones too, and Stop answered No then Yes.
 void PlayTheUser(CWipeProgressDlg& dlg, HWND d, DWORD thread) {
@@ -76,7 +104,7 @@ TEST(WipeProgressDlg, SetUpTrayDaemonHideAndStop) {
   ::CreateWindowW(kDaemonWindowClass, L"", WS_OVERLAPPED, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr);
   ::RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);  // AdvOpts 0: the icon stays while hidden
   for (const uint32_t digit : {3u, 0u}) {
-    CTrayLog tray;
+    CFakeShell tray;
     CWipeProgressDlg dlg;
     dlg.SetNotifyIconShell(tray);
     dlg.SetDisplayFlags(digit);
@@ -99,7 +127,7 @@ TEST(WipeProgressDlg, SetUpTrayDaemonHideAndStop) {
     user.join();
     MSG msg;
     EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "a WM_QUIT outlived the run";
-    EXPECT_EQ(tray.calls, "AD");
+    EXPECT_TRUE(tray.calls.size() == 2 && tray.calls[0].first == NIM_ADD && tray.calls[1].first == NIM_DELETE);
   }
   EXPECT_EQ(told, 2);
 }
