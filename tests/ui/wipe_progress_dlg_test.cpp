@@ -87,9 +87,9 @@ void PlayTheUser(CWipeProgressDlg& dlg, HWND d, DWORD thread) {
   }
 }
 
-// Digit 3 starts hidden and is shown at the first idle moment; the tray icon
-// is added and removed once; the sweep daemon is told once of each dialog; the
-// timer's tick draws into the dialog. The hidden one plays the user too.
+// Display digit 3 starts hidden and is shown at the first idle moment; the
+// tray icon is added and removed once; the sweep daemon is told once; the
+// timer's tick draws into the dialog; then the user plays.
 TEST(WipeProgressDlg, SetUpTrayDaemonHideAndStop) {
   static int told = 0;
   WNDCLASSW wc = {};
@@ -103,33 +103,31 @@ TEST(WipeProgressDlg, SetUpTrayDaemonHideAndStop) {
   // The process's end takes the window and class away.
   ::CreateWindowW(kDaemonWindowClass, L"", WS_OVERLAPPED, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr);
   ::RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);  // AdvOpts 0: the icon stays while hidden
-  for (const uint32_t digit : {3u, 0u}) {
-    CFakeShell tray;
-    CWipeProgressDlg dlg;
-    dlg.SetNotifyIconShell(tray);
-    dlg.SetDisplayFlags(digit);
-    // The dialog runs on this thread while another plays the user; its end is the worker's end.
-    const DWORD thread = ::GetCurrentThreadId();
-    std::thread user([&] {
-      HWND d = nullptr;
-      EXPECT_TRUE(WaitUntil([&] { return (d = FindDialogWith(thread, IDC_STOP)) != nullptr; })) << "no dialog";
-      if (d) {
-        EXPECT_TRUE(WaitUntil([&] { return Visible(d); }));
-        wchar_t text[30];  // the tick's byte count, drawn by the timer
-        const auto drawn = [&] { return std::wstring(text, ::GetDlgItemTextW(d, IDC_BYTE_COUNT, text, 30)); };
-        EXPECT_TRUE(WaitUntil([&] { return drawn() == L"0 MB (0 bytes) wiped"; }));
-        EXPECT_EQ(::SendMessageW(d, kPresenceProbeMessage, 0, 0), kPresenceAnswer);
-        if (digit == 3) PlayTheUser(dlg, d, thread);
-      }
-      dlg.Record().done_flag.store(1);
-    });
-    EXPECT_EQ(dlg.Run(), 0);
-    user.join();
-    MSG msg;
-    EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "a WM_QUIT outlived the run";
-    EXPECT_TRUE(tray.calls.size() == 2 && tray.calls[0].first == NIM_ADD && tray.calls[1].first == NIM_DELETE);
-  }
-  EXPECT_EQ(told, 2);
+  CFakeShell tray;
+  CWipeProgressDlg dlg;
+  dlg.SetNotifyIconShell(tray);
+  dlg.SetDisplayFlags(3);  // hidden at set-up
+  // The dialog runs on this thread while another plays the user; its end is the worker's end.
+  const DWORD thread = ::GetCurrentThreadId();
+  std::thread user([&] {
+    HWND d = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (d = FindDialogWith(thread, IDC_STOP)) != nullptr; })) << "no dialog";
+    if (d) {
+      EXPECT_TRUE(WaitUntil([&] { return Visible(d); }));
+      wchar_t text[30];  // the tick's byte count, drawn by the timer
+      const auto drawn = [&] { return std::wstring(text, ::GetDlgItemTextW(d, IDC_BYTE_COUNT, text, 30)); };
+      EXPECT_TRUE(WaitUntil([&] { return drawn() == L"0 MB (0 bytes) wiped"; }));
+      EXPECT_EQ(::SendMessageW(d, kPresenceProbeMessage, 0, 0), kPresenceAnswer);
+      PlayTheUser(dlg, d, thread);
+    }
+    dlg.Record().done_flag.store(1);
+  });
+  EXPECT_EQ(dlg.Run(), 0);
+  user.join();
+  MSG msg;
+  EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "a WM_QUIT outlived the run";
+  EXPECT_TRUE(tray.calls.size() == 2 && tray.calls[0].first == NIM_ADD && tray.calls[1].first == NIM_DELETE);
+  EXPECT_EQ(told, 1);
 }
 
 }  // namespace
