@@ -1,5 +1,6 @@
 // The progress dialog under Wine, driven from a second thread the way a user
-// or another program would: finding windows, reading texts, clicking.
+// or another program would: finding windows, reading texts, clicking. First
+// its tray icon alone, against a fake shell.
 #include "ui/wipe_progress_dlg.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "resource.h"
 #include "wipe/wipe_settings_win.h"
@@ -26,41 +28,57 @@ HWND FindDialogWith(DWORD thread, int control) {
     if (::GetWindowThreadProcessId(w, nullptr) == thread && ::GetDlgItem(w, control)) return w;
   return nullptr;
 }
-// The text of a dialog's item, or of the dialog itself for id 0.
-std::wstring ItemText(HWND dlg, int id) {
-  wchar_t text[300] = {};
-  ::GetWindowTextW(id ? ::GetDlgItem(dlg, id) : dlg, text, 300);
-  return text;
-}
 bool Visible(HWND w) { return ::IsWindowVisible(w) != FALSE; }
-void Click(HWND dlg, int id) { ::SendMessageW(::GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
 
-// The shell's side of the tray icon, as a string of adds and deletes.
-struct CTrayLog : CNotifyIconShell {
-  std::string calls;
-  BOOL Notify(DWORD message, NOTIFYICONDATAW*) override { return calls += message == NIM_ADD ? 'A' : 'D', TRUE; }
+// Records every call; answers as told.
+struct CFakeShell : CNotifyIconShell {
+  std::vector<std::pair<DWORD, NOTIFYICONDATAW>> calls;
+  bool refuse = false;
+  BOOL Notify(DWORD message, NOTIFYICONDATAW* data) override { return calls.push_back({message, *data}), !refuse; }
 };
 
-// Hide, close, the tray and Stop answered No then Yes, as a user meets them.
+HWND const kWindow = reinterpret_cast<HWND>(0x1234);
+HICON const kIcon = reinterpret_cast<HICON>(0x5678);
+
+// Tips in UTF-16 units: 63 fit, 64 are refused with no shell call. The
+// record's size is the 64-bit layout's own (952), not the 32-bit 936. A
+// refused delete leaves the icon shown, so the dialog's end tries again.
+TEST(TrayIcon, AddRemoveAndTheirErrors) {
+  for (int length : {-1, 63, 64}) {  // -1: no tip
+    CFakeShell shell;
+    CTrayIcon tray(shell);
+    const std::wstring tip(length < 0 ? 0 : length, L'x');
+    const bool ok = length != 64;
+    EXPECT_EQ(tray.Add(kWindow, 2686, 3710, kIcon, length < 0 ? nullptr : tip.c_str()), ok) << length;
+    shell.refuse = true;  // a removal without an icon makes no shell call either
+    EXPECT_TRUE(!tray.Remove() && tray.Shown() == ok);
+    ASSERT_EQ(shell.calls.size(), ok ? 2u : 0u);
+    if (!ok) continue;
+    const NOTIFYICONDATAW& d = shell.calls[0].second;
+    EXPECT_EQ(d.cbSize, sizeof(void*) == 8 ? 952u : 936u);
+    EXPECT_TRUE(d.hWnd == kWindow && d.uID == 2686 && d.uCallbackMessage == 3710 && d.hIcon == kIcon);
+    EXPECT_EQ(d.uFlags, UINT(NIF_MESSAGE | NIF_ICON | (length < 0 ? 0 : NIF_TIP)));
+    EXPECT_EQ(std::wstring(d.szTip), tip);
+  }
+}
+
+// Close (it hides), the tray's messages, foreign ones too, and Stop answered No then Yes.
 void PlayTheUser(CWipeProgressDlg& dlg, HWND d, DWORD thread) {
-  Click(d, IDC_HIDE);
-  EXPECT_FALSE(Visible(d));
+  ::SendMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !Visible(d); })) << "closing hides";
   ::SendMessageW(d, kTrayCallbackMessage, kTrayIconId + 1, WM_LBUTTONDBLCLK);
   ::SendMessageW(d, kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDOWN);
   EXPECT_FALSE(Visible(d)) << "only a double-click on our icon shows";
   ::SendMessageW(d, kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
   EXPECT_TRUE(Visible(d));
-  ::SendMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0);
-  EXPECT_TRUE(WaitUntil([&] { return !Visible(d); })) << "closing hides";
   HWND stop = ::GetDlgItem(d, IDC_STOP);
   for (int answer : {IDNO, IDYES}) {
     ::PostMessageW(stop, BM_CLICK, 0, 0);  // posted like a mouse click: the question holds the thread
     HWND box = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (box = FindDialogWith(thread, IDNO)) != nullptr; }));
-    EXPECT_EQ(::GetWindow(box, GW_OWNER), d);
     ::PostMessageW(stop, BM_CLICK, 0, 0);  // a second click while asked brings no second box
     ::Sleep(100);
-    Click(box, answer);
+    ::SendMessageW(::GetDlgItem(box, answer), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
     ::Sleep(2 * kTickIntervalMs);
     EXPECT_EQ(FindDialogWith(thread, IDNO), nullptr);
@@ -69,9 +87,9 @@ void PlayTheUser(CWipeProgressDlg& dlg, HWND d, DWORD thread) {
   }
 }
 
-// Digits 2 and 3 start hidden and are shown at the first idle moment; the
-// tray icon is added and removed once; the sweep daemon is told once of each
-// dialog. A job's dialog plays the user too.
+// Display digit 3 starts hidden and is shown at the first idle moment; the
+// tray icon is added and removed once; the sweep daemon is told once; the
+// timer's tick draws into the dialog; then the user plays.
 TEST(WipeProgressDlg, SetUpTrayDaemonHideAndStop) {
   static int told = 0;
   WNDCLASSW wc = {};
@@ -82,44 +100,34 @@ TEST(WipeProgressDlg, SetUpTrayDaemonHideAndStop) {
   wc.hInstance = ::GetModuleHandleW(nullptr);
   wc.lpszClassName = kDaemonWindowClass;
   ASSERT_NE(::RegisterClassW(&wc), 0);
-  HWND daemon = ::CreateWindowW(kDaemonWindowClass, L"", WS_OVERLAPPED, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr);
+  // The process's end takes the window and class away.
+  ::CreateWindowW(kDaemonWindowClass, L"", WS_OVERLAPPED, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr);
   ::RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);  // AdvOpts 0: the icon stays while hidden
-  for (const uint32_t digit : {3u, 2u, 0u}) {
-    const bool job = digit == 3;
-    CTrayLog tray;
-    CWipeProgressDlg dlg;
-    dlg.SetNotifyIconShell(tray);
-    dlg.SetDisplayFlags(digit);
-    if (job) {  // as the cleaning jobs set it up
-      dlg.SetDisplayMode(1);
-      dlg.SetSchedulerMode(0);
+  CFakeShell tray;
+  CWipeProgressDlg dlg;
+  dlg.SetNotifyIconShell(tray);
+  dlg.SetDisplayFlags(3);  // hidden at set-up
+  // The dialog runs on this thread while another plays the user; its end is the worker's end.
+  const DWORD thread = ::GetCurrentThreadId();
+  std::thread user([&] {
+    HWND d = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (d = FindDialogWith(thread, IDC_STOP)) != nullptr; })) << "no dialog";
+    if (d) {
+      EXPECT_TRUE(WaitUntil([&] { return Visible(d); }));
+      wchar_t text[30];  // the tick's byte count, drawn by the timer
+      const auto drawn = [&] { return std::wstring(text, ::GetDlgItemTextW(d, IDC_BYTE_COUNT, text, 30)); };
+      EXPECT_TRUE(WaitUntil([&] { return drawn() == L"0 MB (0 bytes) wiped"; }));
+      EXPECT_EQ(::SendMessageW(d, kPresenceProbeMessage, 0, 0), kPresenceAnswer);
+      PlayTheUser(dlg, d, thread);
     }
-    // The dialog runs on this thread while another plays the user; its end is the worker's end.
-    const DWORD thread = ::GetCurrentThreadId();
-    std::thread user([&] {
-      HWND d = nullptr;
-      EXPECT_TRUE(WaitUntil([&] { return (d = FindDialogWith(thread, IDC_STOP)) != nullptr; })) << "no dialog";
-      if (d) {
-        EXPECT_TRUE(WaitUntil([&] { return Visible(d); }));
-        EXPECT_EQ(ItemText(d, 0) + ItemText(d, IDC_HIDE) + ItemText(d, IDC_STOP), L"Deleting and wiping...HideStop");
-        EXPECT_TRUE(WaitUntil([&] { return ItemText(d, IDC_BYTE_COUNT) == L"0 MB (0 bytes) wiped"; }));
-        // Display mode 0 hides the item line of a dialog shown at set-up only.
-        EXPECT_EQ((::GetWindowLongPtrW(::GetDlgItem(d, IDC_CURRENT_ITEM), GWL_STYLE) & WS_VISIBLE) != 0, digit != 0);
-        EXPECT_EQ(ItemText(d, IDC_PERCENT), job ? L"" : L"0%");
-        EXPECT_EQ(::SendMessageW(d, kPresenceProbeMessage, 0, 0), kPresenceAnswer);
-        if (job) PlayTheUser(dlg, d, thread);
-      }
-      dlg.Record().done_flag.store(1);
-    });
-    EXPECT_EQ(dlg.Run(), 0);
-    user.join();
-    MSG msg;
-    EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "a WM_QUIT outlived the run";
-    EXPECT_EQ(tray.calls, "AD");
-  }
-  EXPECT_EQ(told, 3);
-  ::DestroyWindow(daemon);
-  ::UnregisterClassW(kDaemonWindowClass, wc.hInstance);
+    dlg.Record().done_flag.store(1);
+  });
+  EXPECT_EQ(dlg.Run(), 0);
+  user.join();
+  MSG msg;
+  EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "a WM_QUIT outlived the run";
+  EXPECT_TRUE(tray.calls.size() == 2 && tray.calls[0].first == NIM_ADD && tray.calls[1].first == NIM_DELETE);
+  EXPECT_EQ(told, 1);
 }
 
 }  // namespace
