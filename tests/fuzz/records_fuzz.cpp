@@ -1,5 +1,5 @@
 // The texts a listing hands on: records and the cookie export block, built
-// from names and URLs the cache and the History folder supply. Input: three
+// from names and URLs the cache and the History folder supply. Input: two
 // 32-bit numbers, then UTF-16LE fields separated by U+0001.
 #include <cstring>
 #include <string>
@@ -19,12 +19,12 @@ std::u16string Decimal(int64_t v) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 12) return 0;
-  uint32_t n[3];
+  if (size < 8) return 0;
+  uint32_t n[2];
   std::memcpy(n, data, sizeof n);
   const int32_t number = static_cast<int32_t>(n[0]);
   std::vector<std::u16string> f(1);
-  for (size_t i = 12; i + 1 < size; i += 2) {
+  for (size_t i = 8; i + 1 < size; i += 2) {
     const char16_t unit = static_cast<char16_t>(data[i] | data[i + 1] << 8);
     if (unit == 1) f.emplace_back(); else f.back().push_back(unit);
   }
