@@ -17,14 +17,14 @@ namespace {
 int g_pauses = 0;
 HRESULT WINAPI NoFolder(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*) { return E_FAIL; }  // no favourites
 
-// One worker's walk: it frees its arguments block, closes every find and
-// claims no more than a block holds.
+// One worker's walk: it frees its arguments block, closes every find, hands
+// WinINet only zeroed blocks and claims no more than a block holds.
 void Walk(void (*body)(ProgressRecord&, bool, const CleanEnv&), test::FakeUrlCache& cache, ProgressRecord& record,
           bool wipe = false, uint32_t algorithm = 0) {
   record.job_args = new uint32_t[3]{algorithm, 0, 0};
   g_pauses = 0;
   body(record, wipe, CleanEnv{&cache, {21, 100, [](DWORD) { ++g_pauses; }}, NoFolder});
-  EXPECT_TRUE(record.job_args == nullptr && cache.open_finds + cache.oversized_claims == 0);
+  EXPECT_TRUE(record.job_args == nullptr && cache.open_finds + cache.dirty_buffers + cache.oversized_claims == 0);
 }
 
 // Every probe and read up to 21 times, 100 ms apart; "Cookie:" is asked only
