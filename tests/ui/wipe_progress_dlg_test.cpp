@@ -37,28 +37,15 @@ struct CFakeShell : CNotifyIconShell {
   BOOL Notify(DWORD message, NOTIFYICONDATAW* data) override { return calls.push_back({message, *data}), !refuse; }
 };
 
-HWND const kWindow = reinterpret_cast<HWND>(0x1234);
-HICON const kIcon = reinterpret_cast<HICON>(0x5678);
-
-// Tips in UTF-16 units: 63 fit, 64 are refused with no shell call. The
-// record's size is the 64-bit layout's own (952), not the 32-bit 936. A
-// refused delete leaves the icon shown, so the dialog's end tries again.
-TEST(TrayIcon, AddRemoveAndTheirErrors) {
-  for (int length : {-1, 63, 64}) {  // -1: no tip
+// Tips in UTF-16 units: 63 fit, 64 are refused with no shell call. A refused
+// delete leaves the icon shown, so the dialog's end tries again.
+TEST(TrayIcon, TipLimitAndARefusedRemoval) {
+  for (size_t length : {63u, 64u}) {
     CFakeShell shell;
     CTrayIcon tray(shell);
-    const std::wstring tip(length < 0 ? 0 : length, L'x');
-    const bool ok = length != 64;
-    EXPECT_EQ(tray.Add(kWindow, 2686, 3710, kIcon, length < 0 ? nullptr : tip.c_str()), ok) << length;
+    EXPECT_EQ(tray.Add(nullptr, 1, 2, nullptr, std::wstring(length, L'x').c_str()), length == 63) << length;
     shell.refuse = true;  // a removal without an icon makes no shell call either
-    EXPECT_TRUE(!tray.Remove() && tray.Shown() == ok);
-    ASSERT_EQ(shell.calls.size(), ok ? 2u : 0u);
-    if (!ok) continue;
-    const NOTIFYICONDATAW& d = shell.calls[0].second;
-    EXPECT_EQ(d.cbSize, sizeof(void*) == 8 ? 952u : 936u);
-    EXPECT_TRUE(d.hWnd == kWindow && d.uID == 2686 && d.uCallbackMessage == 3710 && d.hIcon == kIcon);
-    EXPECT_EQ(d.uFlags, UINT(NIF_MESSAGE | NIF_ICON | (length < 0 ? 0 : NIF_TIP)));
-    EXPECT_EQ(std::wstring(d.szTip), tip);
+    EXPECT_TRUE(!tray.Remove() && tray.Shown() == (length == 63) && shell.calls.size() == (length == 63 ? 2u : 0u));
   }
 }
 
@@ -126,7 +113,16 @@ TEST(WipeProgressDlg, SetUpTrayDaemonHideAndStop) {
   user.join();
   MSG msg;
   EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "a WM_QUIT outlived the run";
-  EXPECT_TRUE(tray.calls.size() == 2 && tray.calls[0].first == NIM_ADD && tray.calls[1].first == NIM_DELETE);
+  ASSERT_TRUE(tray.calls.size() == 2 && tray.calls[0].first == NIM_ADD && tray.calls[1].first == NIM_DELETE);
+  // The record's size is the 64-bit layout's own (952), not the 32-bit 936; the tip is the resources' own.
+  const NOTIFYICONDATAW& added = tray.calls[0].second;
+  EXPECT_EQ(added.cbSize, sizeof(void*) == 8 ? 952u : 936u);
+  EXPECT_TRUE(added.uID == kTrayIconId && added.uCallbackMessage == kTrayCallbackMessage && added.hIcon);
+  const wchar_t* tip = nullptr;
+  const int tip_length = ::LoadStringW(::GetModuleHandleW(nullptr), IDS_TRAY_TIP, reinterpret_cast<LPWSTR>(&tip), 0);
+  EXPECT_EQ(added.uFlags, UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_TRUE(tip_length > 0 && added.szTip == std::wstring(tip, tip_length));
+  EXPECT_TRUE(tray.calls[1].second.hWnd == added.hWnd && tray.calls[1].second.uID == kTrayIconId);
   EXPECT_EQ(told, 1);
 }
 
