@@ -71,7 +71,6 @@ BOOL FakeUrlCache::Step(std::pair<std::wstring, unsigned>& find, INTERNET_CACHE_
 }
 
 HANDLE FakeUrlCache::FindFirst(const wchar_t* pattern, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
-  ++calls;
   first_patterns.push_back(pattern ? pattern : L"(null)");
   std::pair<std::wstring, unsigned> find{pattern ? L"?" : wine_matching ? L"*" : L"", 0};
   for (const wchar_t* name : kContainers)
@@ -83,18 +82,16 @@ HANDLE FakeUrlCache::FindFirst(const wchar_t* pattern, INTERNET_CACHE_ENTRY_INFO
 }
 
 BOOL FakeUrlCache::FindNext(HANDLE find, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
-  ++calls;
+  ++find_next_calls;
   auto it = finds_.find(find);
   return it == finds_.end() ? Fail(ERROR_INVALID_HANDLE) : Step(it->second, buffer, size);
 }
 
 BOOL FakeUrlCache::FindClose(HANDLE find) {
-  ++calls;
   return finds_.erase(find) ? (--open_finds, TRUE) : Fail(ERROR_INVALID_HANDLE);
 }
 
 BOOL FakeUrlCache::GetEntryInfo(const wchar_t* key, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
-  ++calls;
   auto* e = key ? const_cast<FakeEntry*>(Find(key)) : nullptr;
   return e ? Deliver(*this, *e, buffer, size) : Fail(ERROR_FILE_NOT_FOUND);
 }
@@ -105,13 +102,11 @@ bool FakeUrlCache::Erase(const wchar_t* key) {
 }
 
 BOOL FakeUrlCache::DeleteEntry(const wchar_t* key) {
-  ++calls;
   return key && Erase(key) ? TRUE : Fail(ERROR_FILE_NOT_FOUND);
 }
 
 BOOL FakeUrlCache::Commit(const wchar_t* key, const wchar_t* local_file, FILETIME expire, FILETIME last_modified,
                           DWORD type) {
-  ++calls;
   if (!key || !*key) return Fail(ERROR_INVALID_PARAMETER);
   if (on_commit) on_commit(key, local_file);
   FakeEntry e{key, local_file ? std::optional<std::wstring>(local_file) : std::nullopt, type, 0, expire, last_modified};

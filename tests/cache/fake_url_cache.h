@@ -31,8 +31,8 @@ class FakeUrlCache final : public UrlCacheApi {
   int busy_calls = 0, reads_before_busy = 0, busy_reads = 0;
   std::vector<std::wstring> first_patterns;  // of every FindFirst, "(null)" for none
   DWORD grow_after_probe = 0;  // bytes an entry grows by at each probe without buffer
-  // Buffers not zero-filled, sizes beyond the block; calls of all kinds, finds not closed.
-  int dirty_buffers = 0, oversized_claims = 0, calls = 0, open_finds = 0;
+  // Buffers not zero-filled, sizes beyond the block, FindNext calls, finds not closed.
+  int dirty_buffers = 0, oversized_claims = 0, find_next_calls = 0, open_finds = 0;
   void (*on_commit)(const wchar_t* key, const wchar_t* local_file) = nullptr;  // before it stores
 
   void Add(const FakeEntry& entry);

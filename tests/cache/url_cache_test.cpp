@@ -17,7 +17,7 @@ TEST(CUrlCacheEnumerator, OneGrowingBufferAndLookupsBesideTheWalk) {
   for (DWORD extra : {0, 9000}) cache.Add({L"Cookie:" + std::to_wstring(cache.size()), L"f", 0, 0, {}, {}, {}, extra});
   CUrlCacheEnumerator e(cache);
   EXPECT_EQ(e.FindNext(), nullptr);
-  EXPECT_EQ(cache.calls, 0);
+  EXPECT_EQ(cache.find_next_calls, 0);
   ASSERT_NE(e.FindFirstCookie(), nullptr);
   EXPECT_EQ(e.capacity(), 4096u);
   ASSERT_NE(e.GetEntryInfo(L"Cookie:0"), nullptr);

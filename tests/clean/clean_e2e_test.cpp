@@ -14,7 +14,6 @@ namespace {
 
 std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 bool Cached(const std::string& key) { return CUrlCacheEnumerator().GetEntryInfo(Wide(key).c_str()) != nullptr; }
-bool Exists(const std::string& path) { return ::GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 const std::wstring kAgent = test::BesideTests(L"BPrivSvc.exe");
 DWORD Agent(const std::wstring& options) {
   return test::RunProcess(kAgent, L"\"" + kAgent + L"\" " + options, 60000).exit_code;
@@ -55,7 +54,7 @@ TEST_F(CleanEndToEnd, TempFilesOrCookiesGoFavouritesAndHardLinkedBytesStay) {
                             "http://t.example/nofile", "Cookie:keep@t.example/", "Cookie:gone@t.example/"}) {
       left += Cached(key) ? '1' : '0';
       const std::string file = key[0] == 'C' ? std::string("cookie ") + (key + 7) : std::string("tif ") + key;
-      EXPECT_TRUE(!made.count(file) || Exists(made[file]) == Cached(key)) << "entry and file go together: " << key;
+      EXPECT_TRUE(!made.count(file) || test::Exists(Wide(made[file])) == Cached(key)) << "entry and file go together: " << key;
     }
     EXPECT_EQ(left, c.left);
     EXPECT_TRUE(Cached("Visited: u@http://t.example/"));
@@ -82,7 +81,7 @@ TEST_F(CleanEndToEnd, StopConfirmedDuringAWipeLeavesTheRestCached) {
   int cached = 0;
   for (int i = 0; i < 10; ++i) {
     const std::string url = "http://stop.example/" + std::to_string(i);
-    EXPECT_EQ(Exists(made["tif " + url]), Cached(url)) << "an entry and its file go together: " << i;
+    EXPECT_EQ(test::Exists(Wide(made["tif " + url])), Cached(url)) << "an entry and its file go together: " << i;
     cached += Cached(url) ? 1 : 0;
   }
   EXPECT_TRUE(cached >= 4 && cached <= 9) << "the entry in hand is finished, the rest stay: " << r.output;
@@ -94,10 +93,7 @@ TEST_F(CleanEndToEnd, DialogEndedEarlyStillWaitsForTheWorker) {
   test::SeedCache(L"--tifs 6 http://quit.example/ 6000000");
   test::StartedProcess process(kAgent, L"\"" + kAgent + L"\" /BSWCLEARTIF01-4-0", true);
   HWND dialog = nullptr;
-  for (int i = 0; i < 500 && !dialog; ++i, ::Sleep(10))
-    for (HWND w = nullptr; !dialog && (w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;)
-      if (::GetDlgItem(w, 540)) dialog = w;
-  ASSERT_TRUE(dialog) << "no progress dialog";
+  ASSERT_TRUE(test::WaitUntil([&] { return (dialog = test::FindDialogWith(540)) != nullptr; }, 5000)) << "no dialog";
   ASSERT_TRUE(::PostMessageW(dialog, WM_QUIT, 0, 0));
   EXPECT_EQ(process.WaitExit(60000), 0u);
   for (int i = 0; i < 6; ++i) EXPECT_FALSE(Cached("http://quit.example/" + std::to_string(i))) << i;

@@ -68,7 +68,7 @@ TEST(ClearCookiesWorker, ContainerRetries) {
 TEST(CleanWorkers, FileCallsOfTheWorkers) {
   CTempFolder folder;
   const std::wstring kept = folder / L"c.txt", wiped = folder / L"w.txt", tif = folder / L"t.txt";
-  ASSERT_TRUE(WriteBytes(kept, {1, 2, 3}) && WriteBytes(wiped, {7}) && WriteBytes(tif, {4, 5, 6}));
+  for (const std::wstring& file : {kept, wiped, tif}) test::WriteBytes(file, "abc");
   ASSERT_TRUE(::SetFileAttributesW(tif.c_str(), FILE_ATTRIBUTE_READONLY));
   test::FakeUrlCache cache;
   cache.Add({L"Cookie:c@x/", kept, NORMAL_CACHE_ENTRY, 3});

@@ -22,9 +22,9 @@
 namespace bpriv {
 namespace {
 
+using test::Exists;
 using test::ReadBytes;
 using test::WriteBytes;
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring InData(const wchar_t* name) { return ProductDataFolder(false) + L"\\" + name; }
 std::wstring InCookies(const wchar_t* name) { return CookieFolder() + L"\\" + name; }

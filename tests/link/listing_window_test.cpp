@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include "link/controller_watch.h"
 #include "link/send_record.h"
 #include "support/listing_harness.h"
@@ -13,24 +11,6 @@
 
 namespace bpriv {
 namespace {
-
-int g_calls = 0;  // bodies run
-
-// Sends a record like the history walk, and fails once the controller has answered go.
-void ScriptedBody(HWND window, int32_t, bool epm) {
-  ++g_calls;
-  if (ReadAnswerFlag(window) != kAnswerStop && SendRecord(window, L"r1", !epm) == Answer::kGoOn) throw std::bad_alloc();
-}
-
-TEST(ListingWindow, AFailedBodyStillClosesTheWindowWithoutFinishText) {
-  test::NumberWindow number;
-  // With "/EPM" nothing is watched: every wait lasts until this thread answers.
-  test::InProcessListing listing(number.number(), true, ScriptedBody);
-  agentctl::ListingEnd end;
-  EXPECT_EQ(listing.Follow({}, &end, 5000), (std::vector<std::wstring>{L"STARTPRIVILEGES", L"r1"}));
-  EXPECT_TRUE(listing.WaitReturned(5000));
-  EXPECT_EQ(end, agentctl::ListingEnd::kAgentGone);
-}
 
 HANDLE g_release = nullptr;  // lets a stuck body end
 
@@ -41,36 +21,31 @@ TEST(ListingWindow, ClosedFromOutsideDoesNotWaitForAStuckBody) {
   test::InProcessListing listing(number.number(), true, [](HWND, int32_t, bool) {
     ::WaitForSingleObject(g_release, INFINITE);
   });
+  const std::wstring name = agentctl::ListingClassName(number.number());
   HWND window = nullptr;
-  for (int i = 0; i < 500 && !window; ++i, ::Sleep(10))
-    window = ::FindWindowW(agentctl::ListingClassName(number.number()).c_str(), nullptr);
+  test::WaitUntil([&] { return (window = ::FindWindowW(name.c_str(), nullptr)) != nullptr; });
   ::SendMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_TRUE(window && listing.WaitReturned(3000));
   ::SetEvent(release.get());
 }
 
-// Refuses the creation of every window of the thread that installs it.
+// Refuses the creation of every window of the thread that installs it; the hook goes with the thread.
 LRESULT CALLBACK RefuseWindows(int code, WPARAM wparam, LPARAM lparam) {
   return code == HCBT_CREATEWND ? 1 : ::CallNextHookEx(nullptr, code, wparam, lparam);
 }
+void RefuseWindowsOfThisThread() { ::SetWindowsHookExW(WH_CBT, RefuseWindows, nullptr, ::GetCurrentThreadId()); }
+
+int g_calls = 0;  // bodies run
 
 TEST(ListingWindow, RunnerEndsAtOnceWhenItsWindowOrThreadCannotBeMade) {
   const ListingThreadStarter no_thread = [](unsigned(__stdcall*)(void*), void*) -> HANDLE { return nullptr; };
   for (bool refuse_window : {true, false}) {
     g_calls = 0;
     test::NumberWindow number;
-    UniqueHandle returned(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    std::thread runner([&] {
-      const DWORD self = ::GetCurrentThreadId();
-      HHOOK hook = refuse_window ? ::SetWindowsHookExW(WH_CBT, RefuseWindows, nullptr, self) : nullptr;
-      RunListingWindowWith(::GetModuleHandleW(nullptr), number.number(), true, ScriptedBody,
-                           refuse_window ? StartThreadWithRuntime : no_thread);
-      if (hook) ::UnhookWindowsHookEx(hook);
-      ::SetEvent(returned.get());
-    });
-    const bool ended = ::WaitForSingleObject(returned.get(), 5000) == WAIT_OBJECT_0;
-    ended ? runner.join() : runner.detach();  // on a failure, do not hang the rest
-    EXPECT_TRUE(ended) << refuse_window;
+    test::InProcessListing listing(number.number(), true, [](HWND, int32_t, bool) { ++g_calls; },
+                                   refuse_window ? StartThreadWithRuntime : no_thread,
+                                   refuse_window ? RefuseWindowsOfThisThread : nullptr);
+    EXPECT_TRUE(listing.WaitReturned(5000)) << refuse_window;
     EXPECT_EQ(g_calls, 0);
     EXPECT_EQ(::FindWindowW(agentctl::ListingClassName(number.number()).c_str(), nullptr), nullptr);
   }

@@ -25,8 +25,11 @@ class NumberWindow {
 
 class InProcessListing {
  public:
-  InProcessListing(int32_t number, bool epm, ListingBody body, ListingThreadStarter start_thread = StartThreadWithRuntime)
+  // `on_runner_thread` (if any) runs first on the runner's thread.
+  InProcessListing(int32_t number, bool epm, ListingBody body, ListingThreadStarter start_thread = StartThreadWithRuntime,
+                   void (*on_runner_thread)() = nullptr)
       : number_(number), runner_([=, done = returned_.get()] {
+          if (on_runner_thread) on_runner_thread();
           RunListingWindowWith(::GetModuleHandleW(nullptr), number, epm, body, start_thread);
           ::SetEvent(done);
         }) {}

@@ -15,6 +15,18 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
   std::ofstream(Narrow(path).c_str(), std::ios::binary | std::ios::trunc) << bytes;
 }
 
+bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
+  for (const ULONGLONG end = ::GetTickCount64() + ms; !done(); ::Sleep(10))
+    if (::GetTickCount64() > end) return false;
+  return true;
+}
+
+HWND FindDialogWith(int control, DWORD thread) {
+  for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;)
+    if ((!thread || ::GetWindowThreadProcessId(w, nullptr) == thread) && ::GetDlgItem(w, control)) return w;
+  return nullptr;
+}
+
 Lines SplitLines(const std::string& output) {
   Lines lines;
   std::istringstream in(output);

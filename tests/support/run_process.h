@@ -1,6 +1,7 @@
 // Starts programs of the build (agentctl, the agent, copies of agentctl under a controller's name for the
 // agent's watch on "BSweepRun.exe") and collects what they print.
 #pragma once
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -22,6 +23,13 @@ inline std::string Narrow(const std::wstring& w) { return std::string(w.begin(),
 // whole; ASCII paths, as in the test prefix.
 std::string ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
+inline bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Polls every 10 ms until `done` says so; false after `ms`.
+bool WaitUntil(const std::function<bool()>& done, DWORD ms = 3000);
+
+// The first top-level dialog with the given control, of the given thread (0: any).
+HWND FindDialogWith(int control, DWORD thread = 0);
 
 using Lines = std::vector<std::string>;
 

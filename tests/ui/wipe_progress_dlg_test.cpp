@@ -5,29 +5,19 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "resource.h"
+#include "support/run_process.h"
 #include "wipe/wipe_settings_win.h"
 
 namespace bpriv {
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, DWORD ms = 3000) {
-  for (const ULONGLONG end = ::GetTickCount64() + ms; !done(); ::Sleep(10))
-    if (::GetTickCount64() > end) return false;
-  return true;
-}
-
-// The first top-level dialog of a thread that has the given control.
-HWND FindDialogWith(DWORD thread, int control) {
-  for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;)
-    if (::GetWindowThreadProcessId(w, nullptr) == thread && ::GetDlgItem(w, control)) return w;
-  return nullptr;
-}
+using test::FindDialogWith;
+using test::WaitUntil;
 bool Visible(HWND w) { return ::IsWindowVisible(w) != FALSE; }
 
 // Records every call; answers as told.
@@ -62,13 +52,13 @@ void PlayTheUser(CWipeProgressDlg& dlg, HWND d, DWORD thread) {
   for (int answer : {IDNO, IDYES}) {
     ::PostMessageW(stop, BM_CLICK, 0, 0);  // posted like a mouse click: the question holds the thread
     HWND box = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (box = FindDialogWith(thread, IDNO)) != nullptr; }));
+    ASSERT_TRUE(WaitUntil([&] { return (box = FindDialogWith(IDNO, thread)) != nullptr; }));
     ::PostMessageW(stop, BM_CLICK, 0, 0);  // a second click while asked brings no second box
     ::Sleep(100);
     ::SendMessageW(::GetDlgItem(box, answer), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
     ::Sleep(2 * kTickIntervalMs);
-    EXPECT_EQ(FindDialogWith(thread, IDNO), nullptr);
+    EXPECT_EQ(FindDialogWith(IDNO, thread), nullptr);
     EXPECT_EQ(dlg.Record().stop_flag.load(), answer == IDYES ? 1 : 0);
     EXPECT_EQ(::IsWindowEnabled(stop) != FALSE, answer == IDNO) << "disabled at the next tick after Yes";
   }
@@ -98,7 +88,7 @@ TEST(WipeProgressDlg, SetUpTrayDaemonHideAndStop) {
   const DWORD thread = ::GetCurrentThreadId();
   std::thread user([&] {
     HWND d = nullptr;
-    EXPECT_TRUE(WaitUntil([&] { return (d = FindDialogWith(thread, IDC_STOP)) != nullptr; })) << "no dialog";
+    EXPECT_TRUE(WaitUntil([&] { return (d = FindDialogWith(IDC_STOP, thread)) != nullptr; })) << "no dialog";
     if (d) {
       EXPECT_TRUE(WaitUntil([&] { return Visible(d); }));
       wchar_t text[30];  // the tick's byte count, drawn by the timer

@@ -44,9 +44,4 @@ struct CTempFolder {
   std::wstring path_;
 };
 
-inline bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-  test::WriteBytes(path, std::string(bytes.begin(), bytes.end()));
-  return test::ReadBytes(path) == std::string(bytes.begin(), bytes.end());
-}
-
 }  // namespace bpriv

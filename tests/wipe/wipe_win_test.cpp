@@ -17,6 +17,7 @@
 namespace bpriv {
 namespace {
 
+using test::Exists;
 using test::ReadBytes;
 using test::WriteBytes;
 using Bytes = std::string;
@@ -75,12 +76,8 @@ bool RunOnLinux(const std::wstring& program, std::initializer_list<std::wstring>
   }
   const std::wstring start = L"C:\\windows\\system32\\start.exe";
   const test::ProcessResult r = test::RunProcess(start, start + L" /wait /unix " + program + args);
-  for (int i = 0; r.started && r.exit_code == 0 && i < 1000; ++i, ::Sleep(10))
-    if (done()) return true;
-  return false;
+  return r.started && r.exit_code == 0 && test::WaitUntil(done, 10000);
 }
-
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The final-path check on the opened handle is what refuses these.
 TEST(WipeFile, WritesNothingThroughAUnixSymbolicLink) {
