@@ -1,12 +1,10 @@
-// Both history walks inside the test process, the version fixed through the
-// listing's seam: on Windows 6.1 over a fake URL history store (Wine's answers
-// E_NOTIMPL), else the History folder walk, where the test owns the window
-// whose handle is the listing number.
+// The history store walk inside the test process, Windows 6.1 fixed through the
+// listing's seam, over a fake URL history store (Wine's answers E_NOTIMPL).
+// The History folder walk is tested end to end.
 #include <gtest/gtest.h>
 
 #include "cache/history_listing.h"
 #include "support/fake_url_history.h"
-#include "support/history_tree.h"
 #include "support/listing_harness.h"
 #include "support/run_process.h"
 
@@ -15,8 +13,7 @@ namespace {
 
 using Texts = std::vector<std::wstring>;
 
-template <bool kWin61>  // Windows 6.1: the store walk; else the History folder walk
-void Walk(HWND w, int32_t n, bool epm) { ListHistoryWith(w, n, epm, {test::CreateFakeHistory, [] { return kWin61; }}); }
+void StoreWalk(HWND w, int32_t n, bool epm) { ListHistoryWith(w, n, epm, {test::CreateFakeHistory, [] { return true; }}); }
 
 // "/EPM", so that only the store walk's own watch looks at the controller.
 TEST(HistoryStoreWalk, OneRecordPerEntryWithUrlAndEarlyEnds) {
@@ -41,7 +38,7 @@ TEST(HistoryStoreWalk, OneRecordPerEntryWithUrlAndEarlyEnds) {
     store.enumerator.next_calls = 0;
     test::SuspendedProcess controller(c.controller_runs ? controller_copy : L"");
     test::NumberWindow w;  // a new number each time: a class, once registered, stays
-    test::InProcessListing listing(w.number(), true, Walk<true>);
+    test::InProcessListing listing(w.number(), true, StoreWalk);
     Texts want = {L"STARTPRIVILEGES"};
     for (const std::wstring& r : c.records) want.push_back(L"PRIVILEGE 00 " + std::to_wstring(w.number()) + L' ' + r);
     if (c.finish) want.push_back(L"FINISHPRIVILEGES");
@@ -53,20 +50,6 @@ TEST(HistoryStoreWalk, OneRecordPerEntryWithUrlAndEarlyEnds) {
   EXPECT_EQ(store.refs.load() + store.enumerator.refs.load(), 2) << "store or enumerator not released";
   // A factory that succeeds without a store leaves nothing to walk.
   WalkHistoryStore(1, nullptr, test::CreateNoHistory);
-}
-
-TEST(HistoryFolderWalk, ControllerWindowGoneEndsEachLevelAfterItsItem) {
-  test::ScopedHistoryTree tree({L"a1\\", L"a1\\b1\\", L"a1\\b1\\c1.txt", L"a1\\b1\\c2.txt", L"a1\\b2.txt", L"a2.txt"});
-  test::NumberWindow number;
-  const std::wstring n = std::to_wstring(number.number()), item = L"PRIVILEGE 00 " + n + L" ";
-  test::InProcessListing listing(number.number(), true, Walk<false>);
-  Texts texts = listing.Follow(
-      {}, nullptr, 20000, [&](const std::wstring& text) { if (text == item + L"4 c1.txt") number.Destroy(); });
-  EXPECT_TRUE(listing.WaitReturned(5000));
-  // c1.txt done; then no window: each level ends after its item.
-  EXPECT_EQ(texts, (Texts{L"STARTPRIVILEGES", item + L"0 a1", L"PRIVILEGE +1", item + L"2 b1", L"PRIVILEGE +1",
-                          item + L"4 c1.txt", L"PRIVILEGE 01", L"PRIVILEGE -1 " + n, L"PRIVILEGE 01",
-                          L"PRIVILEGE -1 " + n, L"PRIVILEGE 01", L"FINISHPRIVILEGES"}));
 }
 
 }  // namespace

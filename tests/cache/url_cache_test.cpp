@@ -1,9 +1,7 @@
-// The enumerator over the fake cache, which can be busy and grow an entry
-// between the probe and the read on demand; the reader's retries are the
-// cookie clean's (tests/clean).
+// The enumerator over the fake cache; the reader's retries and the second
+// spelling of the cookie container are the cookie clean's (tests/clean).
 #include <gtest/gtest.h>
 
-#include "cache/cache_entry_reader.h"
 #include "cache/fake_url_cache.h"
 #include "cache/url_cache_enumerator.h"
 
@@ -29,24 +27,6 @@ TEST(CUrlCacheEnumerator, OneGrowingBufferAndLookupsBesideTheWalk) {
   EXPECT_TRUE(e.enumerating()) << "the handle stays open after the end";
   EXPECT_EQ(e.FindFirst(L"Visited:"), nullptr) << "a new walk, even one that finds nothing, closes the last";
   EXPECT_EQ(cache.open_finds + cache.dirty_buffers + cache.oversized_claims, 0);
-}
-
-// The listing's enumerator, like the cleaning's reader, asks for "Cookie:" only
-// when "cookie:" yields no entry at all (Wine: "cookie:" misses, "Cookie:"
-// matches); a busy cache is not an empty one; no other spelling is guessed.
-TEST(CookieContainer, SecondSpellingOnlyAfterAnEmptyAnswer) {
-  const struct { bool exact, with_cookie; int busy; size_t calls; } cases[] = {
-      {false, true, 0, 1}, {true, true, 0, 2}, {false, false, 0, 2}, {true, false, 0, 2}, {false, true, 1, 1}};
-  for (const auto& c : cases) {
-    FakeUrlCache cache;
-    cache.wine_matching = c.exact;
-    if (c.with_cookie) cache.Add({L"Cookie:a", L"f"});
-    cache.busy_calls = c.busy;
-    EXPECT_EQ(CUrlCacheEnumerator(cache).FindFirstCookie() != nullptr, c.with_cookie && !c.busy) << c.exact << c.busy;
-    EXPECT_EQ(cache.first_patterns.size(), c.calls) << c.exact << c.with_cookie << c.busy;
-    CacheEntryCopy entry;
-    EXPECT_EQ(CCacheEntryReader(cache, L"cOOKIE:").Next(&entry), !c.exact && c.with_cookie) << c.exact;
-  }
 }
 
 }  // namespace

@@ -37,17 +37,10 @@ class InProcessListing {
   ~InProcessListing() { WaitReturned(20000) ? runner_.join() : runner_.detach(); }
   // True when the runner returned within the time.
   bool WaitReturned(DWORD timeout_ms) { return ::WaitForSingleObject(returned_.get(), timeout_ms) == WAIT_OBJECT_0; }
-  // Plays the controller; the texts read, in order. `on_text` (if any) sees each text before it is answered.
-  std::vector<std::wstring> Follow(const agentctl::ListingScript& script, agentctl::ListingEnd* end = nullptr,
-                                   DWORD timeout_ms = 20000,
-                                   const std::function<void(const std::wstring&)>& on_text = nullptr) {
+  // Plays the controller; the texts read, in order.
+  std::vector<std::wstring> Follow(const agentctl::ListingScript& script) {
     std::vector<std::wstring> texts;
-    const auto read = [&](const std::wstring& t) {
-      texts.push_back(t);
-      if (on_text) on_text(t);
-    };
-    const agentctl::ListingEnd e = agentctl::FollowListing(number_, script, returned_.get(), timeout_ms, read);
-    if (end) *end = e;
+    agentctl::FollowListing(number_, script, returned_.get(), 20000, [&](const std::wstring& t) { texts.push_back(t); });
     return texts;
   }
 

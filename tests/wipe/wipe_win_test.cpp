@@ -11,7 +11,6 @@
 #include "wipe/file_wiper_win.h"
 #include "wipe/list_streams_win.h"
 #include "wipe/random.h"
-#include "wipe/scramble_name_win.h"
 #include "wipe/wipe_algo.h"
 
 namespace bpriv {
@@ -129,16 +128,6 @@ TEST(WipeFile, StreamsOnlyWhenAskedAndAFileInUseOnlyWithRetry) {
   std::thread release([&] { ::Sleep(300), ::CloseHandle(holder); });
   EXPECT_EQ(WipeFile(path.c_str(), &g_zeroAlgo, 0, nullptr, true), 1);
   release.join();
-}
-
-TEST(ScrambleName, EndsUnderOneFullLengthName) {
-  CTempFolder folder;
-  WriteBytes(folder / L"x.dat", "ab");
-  std::wstring final_path;
-  EXPECT_EQ(ScrambleName(folder / L"x.dat", &final_path, 26), 1);
-  EXPECT_EQ(final_path.size(), 255u);  // every first-attempt name fills up to 255
-  EXPECT_EQ(ListFolder(folder.path()), std::vector<std::wstring>{final_path.substr(folder.path().size())});
-  EXPECT_EQ(ReadBytes(final_path), "ab");
 }
 
 // The executable's own string table names the algorithms as their keys do.
