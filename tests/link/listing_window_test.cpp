@@ -23,7 +23,7 @@ TEST(ListingWindow, ClosedFromOutsideDoesNotWaitForAStuckBody) {
   });
   const std::wstring name = agentctl::ListingClassName(number.number());
   HWND window = nullptr;
-  test::WaitUntil([&] { return (window = ::FindWindowW(name.c_str(), nullptr)) != nullptr; });
+  test::WaitUntil([&] { return (window = ::FindWindowW(name.c_str(), nullptr)) != nullptr; }, 5000);
   ::SendMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_TRUE(window && listing.WaitReturned(3000));
   ::SetEvent(release.get());
