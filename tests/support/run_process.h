@@ -1,5 +1,6 @@
 // Starts programs of the build (agentctl, the agent, copies of agentctl under a controller's name for the
-// agent's watch on "BSweepRun.exe") and collects what they print.
+// agent's watch on "BSweepRun.exe") and collects what they print; and the file, wait and window helpers that
+// the Windows tests share.
 #pragma once
 #include <functional>
 #include <map>
