@@ -52,9 +52,13 @@ int BenchFill() {
   return 0;
 }
 
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
 double TimeWipe(const std::wstring& path, CWipeAlgo* algo) {
   const auto start = Clock::now();
-  const int result = WipeFile(path.c_str(), algo, 0, nullptr, false);
+  CSafeFolders folders({FolderOf(path)});
+  CSafeFile file;
+  const int result = WipeFile(folders, path, algo, 0, nullptr, false, &file);
   const double seconds = Seconds(start);
   if (result != 1) std::printf("WipeFile failed: %d\n", result);
   return seconds;
@@ -96,6 +100,7 @@ int BenchSmall(const std::wstring& folder_arg, int count) {
       ::VirtualAlloc(nullptr, 131072, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
   // Alternate halves so both loops see a folder of the same size and state.
   double bare = 0, wiped = 0;
+  CSafeFolders folders({FolderOf(folder)});
   const int kSlices = 10;
   for (int slice = 0; slice < kSlices; ++slice) {
     const int n = count / kSlices;
@@ -110,10 +115,9 @@ int BenchSmall(const std::wstring& folder_arg, int count) {
     for (int i = 0; i < n; ++i) {
       const std::wstring path = folder + L"wipe" + std::to_wstring(i) + L".txt";
       CreateSmallFile(path);
-      WipeFile(path.c_str(), &g_zeroAlgo, 0, nullptr, false);
-      std::wstring final_path;
-      ScrambleName(path, &final_path, 26);
-      if (!::DeleteFileW(final_path.c_str())) ::MoveFileW(final_path.c_str(), path.c_str());
+      CSafeFile file;
+      WipeFile(folders, path, &g_zeroAlgo, 0, nullptr, false, &file);
+      ScrambleAndDelete(file);
     }
     wiped += Seconds(start);
   }

@@ -8,7 +8,6 @@
 #include "cache/format_file_time.h"
 #include "cache/url_cache_enumerator.h"
 #include "data/data_folder.h"
-#include "data/safe_file.h"
 
 namespace bpriv {
 namespace {
@@ -20,11 +19,10 @@ std::u16string_view U16(const std::wstring& s) { return {reinterpret_cast<const 
 
 }  // namespace
 
-std::wstring CookieExportPath(int32_t listing_number, bool epm) {
-  const std::wstring folder = ProductDataFolder(epm);
-  if (folder.empty()) return {};
-  if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return {};
-  return JoinFitting(folder, L"\\" + std::to_wstring(listing_number) + L"Cookies");
+CSafeFile CreateCookieExport(CSafeFolders& folders, const std::wstring& data_folder, int32_t listing_number) {
+  const std::wstring path = JoinFitting(data_folder, L"\\" + std::to_wstring(listing_number) + L"Cookies");
+  if (path.empty() || !folders.MakeFolder(data_folder)) return CSafeFile();
+  return folders.Open(path, {FILE_WRITE_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, SafeCreate::kNew});
 }
 
 namespace {
@@ -62,15 +60,9 @@ bool ReadNext(CUrlCacheEnumerator& cookies, bool first, int32_t listing_number, 
 
 }  // namespace
 
-void ListCookiesBody(HWND window, int32_t listing_number, bool watch, const std::wstring& export_path,
-                     UrlCacheApi& cache, const RecordChannel& channel) {
-  // Created new by every run: an older file of the same number stays as it is
-  // and this run goes without export. A data folder that leads elsewhere (a
-  // planted junction or link) gets no export either.
-  UniqueFile file;
-  if (!export_path.empty())
-    file = OpenPlainFile(export_path, FILE_WRITE_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_NEW);
-  const bool exporting = static_cast<bool>(file);
+void ListCookiesBody(HWND window, int32_t listing_number, bool watch, HANDLE export_file, UrlCacheApi& cache,
+                     const RecordChannel& channel) {
+  const bool exporting = export_file != INVALID_HANDLE_VALUE;
 
   CUrlCacheEnumerator cookies(cache);
   PreparedCookie current, next;
@@ -78,7 +70,7 @@ void ListCookiesBody(HWND window, int32_t listing_number, bool watch, const std:
   while (have) {
     if (exporting) {
       DWORD written = 0;  // a failed write leaves the block short; the listing goes on
-      (void)::WriteFile(file.get(), current.block.data(), static_cast<DWORD>(current.block.size()), &written,
+      (void)::WriteFile(export_file, current.block.data(), static_cast<DWORD>(current.block.size()), &written,
                         nullptr);
     }
     // The block is in the file before its record reaches the controller.
@@ -89,7 +81,6 @@ void ListCookiesBody(HWND window, int32_t listing_number, bool watch, const std:
     if (channel.await(window, watch) == Answer::kStop) break;
     std::swap(current, next);
   }
-  // The file closes here, before the frame sets the finish text.
 }
 
 }  // namespace bpriv

@@ -8,11 +8,14 @@
 
 #include "cache/list_temp_files.h"
 #include "cache/url_cache_api.h"
+#include "safe/safe_file.h"
 
 namespace bpriv {
 
-// The export file's path for this run, or empty when there is none.
-std::wstring CookieExportPath(int32_t listing_number, bool epm);
+// The export file "<data_folder>\<n>Cookies", created new through `folders`
+// (the data folder too, when missing); empty when there is none: a file of
+// that name already there stays as it is, and the run goes without export.
+CSafeFile CreateCookieExport(CSafeFolders& folders, const std::wstring& data_folder, int32_t listing_number);
 
 // The record exchange in its two halves, so that the body can read the next
 // cookie while the controller reads the current record: `post` puts the text
@@ -23,9 +26,9 @@ struct RecordChannel {
   Answer (*await)(HWND window, bool watch);
 };
 
-// The body proper; `export_path` empty: no export file.
-void ListCookiesBody(HWND window, int32_t listing_number, bool watch, const std::wstring& export_path,
-                     UrlCacheApi& cache, const RecordChannel& channel);
+// The body proper; `export_file` INVALID_HANDLE_VALUE: no export file.
+void ListCookiesBody(HWND window, int32_t listing_number, bool watch, HANDLE export_file, UrlCacheApi& cache,
+                     const RecordChannel& channel);
 
 // The listing job body run by the listing frame for "/BSWLOADCOOKIES".
 void ListCookies(HWND window, int32_t listing_number, bool epm);

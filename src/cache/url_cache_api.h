@@ -5,7 +5,9 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace bpriv {
 
@@ -22,6 +24,9 @@ class UrlCacheApi {
   // CommitUrlCacheEntryW without header info, extension or original URL.
   virtual BOOL Commit(const wchar_t* key, const wchar_t* local_file, FILETIME expire, FILETIME last_modified,
                       DWORD type) = 0;
+  // The folders that hold the files of the cookie container, or of the
+  // default one (GetUrlCacheConfigInfoW); empty when the cache cannot say.
+  virtual std::vector<std::wstring> ContainerFolders(bool cookies) = 0;
 };
 
 // The production implementation: the current user's cache through wininet.dll.

@@ -8,6 +8,7 @@
 #include "base/unique.h"
 #include "ui/wipe_progress_dlg.h"
 #include "wipe/algo_registry.h"
+#include "wipe/file_wiper_win.h"
 #include "wipe/scramble_name_win.h"
 #include "wipe/wipe_platform_win.h"
 
@@ -32,10 +33,20 @@ void SetCurrentItem(ProgressRecord& record, const std::wstring& text) {
   record.current_item[units] = u'\0';
 }
 
-void ScrambleAndDelete(const std::wstring& local_file) {
-  std::wstring final_path = local_file;
-  (void)ScrambleName(local_file, &final_path, 26);
-  if (!::DeleteFileW(final_path.c_str())) (void)::MoveFileW(final_path.c_str(), local_file.c_str());
+std::vector<std::wstring> CleanAnchors(UrlCacheApi& cache, bool cookies) {
+  std::vector<std::wstring> anchors = cache.ContainerFolders(cookies);
+  if (cookies) anchors.push_back(CookieFolder());
+  return anchors;
+}
+
+bool RemoveLocalFile(CSafeFolders& folders, const std::wstring& path, bool wipe, CWipeAlgo* algo,
+                     uint32_t options, ProgressRecord& record) {
+  CSafeFile file;
+  if (wipe) (void)WipeFile(folders, path, algo, options, &record, false, &file);
+  else file = folders.Open(path, {DELETE, kShareAll, SafeCreate::kExisting, false, true});
+  if (!file) return NothingAt(path);  // a file in use, or a link, stays
+  if (wipe) return ScrambleAndDelete(file);
+  return file.Delete() == 0;
 }
 
 void RunWorkerThread(ProgressRecord& record, void (*body)(ProgressRecord&, bool, const CleanEnv&), bool wipe) {

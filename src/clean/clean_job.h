@@ -10,6 +10,7 @@
 #include "cache/cache_entry_reader.h"
 #include "cache/url_cache_api.h"
 #include "data/data_folder.h"
+#include "safe/safe_file.h"
 #include "ui/progress_record.h"
 
 namespace bpriv {
@@ -41,9 +42,18 @@ CWipeAlgo* AlgoForJob(bool wipe, int32_t index);
 // The record's current item := text, cut to 259 units.
 void SetCurrentItem(ProgressRecord& record, const std::wstring& text);
 
-// Wipe mode: moves the file through 26 random names and deletes it; a file
-// that cannot be deleted gets its cache name back.
-void ScrambleAndDelete(const std::wstring& local_file);
+// The folders a clean may touch files in: those WinINet reports for the
+// container, and for cookies the shell's cookie folder.
+std::vector<std::wstring> CleanAnchors(UrlCacheApi& cache, bool cookies);
+
+// What a clean does to an entry's file, all through one checked handle: in
+// wipe mode overwritten (unless it has a second name, or there is no
+// algorithm), moved through 26 random names and deleted; in delete mode
+// deleted. True when the file is gone, or was never there, so that its cache
+// entry may go too; a file that survives (in use, read-only in delete mode, a
+// link, outside the cache folders) keeps its entry for a later clean.
+bool RemoveLocalFile(CSafeFolders& folders, const std::wstring& path, bool wipe, CWipeAlgo* algo,
+                     uint32_t options, ProgressRecord& record);
 
 // The handler's frame: fills the dialog, starts `worker` with it, runs it,
 // and returns the stop flag once the worker can no longer touch the dialog.

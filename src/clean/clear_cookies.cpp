@@ -4,22 +4,21 @@
 #include "clean/cookie_name.h"
 #include "data/name_list_file.h"
 #include "ui/wipe_progress_dlg.h"
-#include "wipe/file_wiper_win.h"
 
 namespace bpriv {
 namespace {
 
 void ClearCookie(const CacheEntryCopy& e, ProgressRecord& record, bool wipe, CWipeAlgo* algo,
-                 const CleanJobArgs& args, UrlCacheApi& cache) {
+                 const CleanJobArgs& args, UrlCacheApi& cache, CSafeFolders& folders) {
   if (e.has_local_file) {  // an empty name counts as present
     SetCurrentItem(record, e.local_file);
     if (!wipe) record.bytes_done.fetch_add(e.size_low);
-    else if (algo && !e.local_file.empty()) (void)WipeFile(e.local_file.c_str(), algo, args.options, &record, false);
   }
-  // In delete mode the file goes with its cache entry.
-  if (wipe && !e.local_file.empty()) ScrambleAndDelete(e.local_file);
+  // In delete mode too the file goes first, through its checked handle: the
+  // cache would delete it by name, following a link planted there.
+  const bool gone = e.local_file.empty() || RemoveLocalFile(folders, e.local_file, wipe, algo, args.options, record);
   if (e.has_local_file) record.items_done.fetch_add(1);
-  (void)cache.DeleteEntry(e.key.c_str());  // the full key, prefix included
+  if (gone) (void)cache.DeleteEntry(e.key.c_str());  // the full key, prefix included
 }
 
 }  // namespace
@@ -41,9 +40,10 @@ void ClearCookiesBody(ProgressRecord& record, bool wipe, const CleanEnv& env) {
   CacheEntryCopy entry;
   if (!reader.Next(&entry)) return;
   const std::vector<std::wstring> favourites = ReadFavouriteCookies(args.epm != 0, env.known_folder);
+  CSafeFolders folders(CleanAnchors(*env.cache, true));
   for (;;) {
     if (favourites.empty() || !IsFavouriteCookie(entry.key, favourites))
-      ClearCookie(entry, record, wipe, algo, args, *env.cache);
+      ClearCookie(entry, record, wipe, algo, args, *env.cache, folders);
     // An entry that stays unreadable after every attempt ends the walk: the
     // cache may offer it again at the next probe.
     if (record.stop_flag.load() || !reader.Next(&entry)) return;

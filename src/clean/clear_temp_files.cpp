@@ -2,25 +2,20 @@
 
 #include "resource.h"
 #include "ui/wipe_progress_dlg.h"
-#include "wipe/file_wiper_win.h"
 
 namespace bpriv {
 namespace {
 
 void ClearEntry(const CacheEntryCopy& e, ProgressRecord& record, bool wipe, CWipeAlgo* algo,
-                const CleanJobArgs& args, UrlCacheApi& cache) {
+                const CleanJobArgs& args, UrlCacheApi& cache, CSafeFolders& folders) {
+  bool gone = true;
   if (!e.local_file.empty()) {
     SetCurrentItem(record, L" " + e.local_file);
-    if (wipe) {
-      if (algo) (void)WipeFile(e.local_file.c_str(), algo, args.options, &record, false);
-      ScrambleAndDelete(e.local_file);
-    } else {
-      record.bytes_done.fetch_add(e.size_low);
-      (void)::DeleteFileW(e.local_file.c_str());
-    }
+    if (!wipe) record.bytes_done.fetch_add(e.size_low);
+    gone = RemoveLocalFile(folders, e.local_file, wipe, algo, args.options, record);
     record.items_done.fetch_add(1);
   }
-  (void)cache.DeleteEntry(e.key.c_str());  // a locked entry stays
+  if (gone) (void)cache.DeleteEntry(e.key.c_str());  // a locked entry stays
 }
 
 }  // namespace
@@ -34,9 +29,10 @@ void ClearTempFilesBody(ProgressRecord& record, bool wipe, const CleanEnv& env) 
   CCacheEntryReader reader(*env.cache, nullptr);
   CacheEntryCopy entry;
   if (!reader.Next(&entry)) return;
+  CSafeFolders folders(CleanAnchors(*env.cache, false));
   for (;;) {
     if (record.stop_flag.load()) return;
-    if ((entry.type & kCookieOrHistoryEntry) == 0) ClearEntry(entry, record, wipe, algo, args, *env.cache);
+    if ((entry.type & kCookieOrHistoryEntry) == 0) ClearEntry(entry, record, wipe, algo, args, *env.cache, folders);
     if (record.stop_flag.load() || !reader.Next(&entry)) return;
   }
 }

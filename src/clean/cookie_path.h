@@ -9,11 +9,11 @@ namespace bpriv {
 // True when the key begins with "Cookie:" in any letter case.
 bool IsCookieKey(std::u16string_view key);
 
-// True when `path` is a plain absolute path strictly inside `folder` (itself
-// of the form "X:\..."): shorter than MAX_PATH, no "/" , no second colon, no
-// device or UNC form, no empty, "." or ".." component, none that Windows
-// would shorten (trailing dot or blank), no reserved device name, no control
-// or wildcard character.
+// True when `path` is shorter than MAX_PATH and lies strictly inside `folder`
+// (an absolute folder in drive, UNC or "\\?\" form, as the shell reports the
+// cookie folder), in the same form, through plain names only (see
+// IsPlainComponent: no ".", "..", empty name, stream, device name, trailing
+// dot or blank, "/", control or wildcard character).
 bool IsPlainPathInside(std::u16string_view path, std::u16string_view folder);
 
 }  // namespace bpriv

@@ -6,8 +6,8 @@
 namespace bpriv {
 
 int GetFavList(bool epm, UrlCacheApi& cache, KnownFolderPathFn known_folder) {
-  const std::wstring input =
-      JoinFitting(BaseFolder(epm, known_folder), epm ? L"\\Brightsweep\\CFL573184" : L"\\Brightsweep\\CFL458392");
+  const std::wstring base = BaseFolder(epm, known_folder);
+  const std::wstring input = JoinFitting(base, epm ? L"\\Brightsweep\\CFL573184" : L"\\Brightsweep\\CFL458392");
   if (input.empty()) return 0;
 
   std::vector<std::wstring> out;
@@ -27,7 +27,8 @@ int GetFavList(bool epm, UrlCacheApi& cache, KnownFolderPathFn known_folder) {
   if (slash == std::wstring::npos || slash == 0) return 0;
   const std::wstring output = JoinFitting(input.substr(0, slash), epm ? L"\\CFL573183" : L"\\CFL458391");
   if (output.empty()) return 0;
-  (void)WriteNameListFile(output, out, 0);
+  CSafeFolders folders({base});
+  (void)WriteNameListFile(folders, output, out, 0);
   return 0;
 }
 

@@ -1,15 +1,13 @@
 #include "clean/restore_fav_cookies.h"
 
-#include <shlobj.h>
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "base/unique.h"
 #include "clean/cookie_path.h"
-#include "data/safe_file.h"
 #include "data/saved_cookies.h"
+#include "safe/safe_file.h"
 #include "wipe/algo_registry.h"
 #include "wipe/file_wiper_win.h"
 #include "wipe/scramble_name_win.h"
@@ -19,7 +17,6 @@ namespace bpriv {
 namespace {
 
 constexpr uint32_t kZeroesNameId = 117;
-constexpr int32_t kRenames = 26;
 
 // The saved file read through a buffer: a record is many small fields.
 class CFileSource final : public CByteSource {
@@ -69,14 +66,15 @@ std::wstring W(const std::u16string& s) { return std::wstring(s.begin(), s.end()
 FILETIME Ft(uint64_t t) { return {static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)}; }
 
 // Written, then cut to the length written; only a plain file with one link.
-bool WriteBack(const std::wstring& path, const std::string& bytes) {
-  UniqueFile file = OpenPlainFileForWrite(path);
+bool WriteBack(CSafeFolders& folders, const std::wstring& path, const std::string& bytes) {
+  CSafeFile file = folders.Open(path, {GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, SafeCreate::kExistingElseNew});
   return file && WriteWholeFile(file.get(), bytes.data(), bytes.size());
 }
 
 class CRestore {
  public:
-  CRestore(UrlCacheApi& cache, const std::wstring& base) : cache_(cache), base_(base), cookies_(CookieFolder()) {}
+  CRestore(UrlCacheApi& cache, const std::wstring& base, const std::wstring& cookies)
+      : cache_(cache), base_(base), cookies_(cookies), folders_({base, cookies}) {}
 
   // False when the record fails; the job then takes no further record.
   bool Restore(const SavedCookieRecord& r) {
@@ -89,7 +87,7 @@ class CRestore {
     bool ok = true;
     if (!path.empty() && !r.content.empty()) {
       const std::string bytes = r.content.substr(0, r.content.find('\0'));
-      ok = WriteBack(path, bytes);
+      ok = WriteBack(folders_, path, bytes);
       CopyAside(path, bytes);
     }
     const std::wstring url = W(r.url);
@@ -97,19 +95,21 @@ class CRestore {
                                Ft(r.last_modified), r.type);
   }
 
-  // Every copy moved back where its cookie file has gone missing, then deleted.
+  // Every copy moved back where its cookie file has gone missing, else
+  // deleted; opened in the folder that was checked when it was written, so a
+  // folder swapped since leads nowhere.
   void PutBackCopies() {
     for (const std::wstring& move : moves_) {
       const size_t tab = move.find(L'\t');
-      const std::wstring copy = move.substr(0, tab), original = move.substr(tab + 1);
-      // MoveFileW only succeeds where the cookie file is missing; asking first
-      // is much cheaper than a refused move.
-      if (::GetFileAttributesW(original.c_str()) == INVALID_FILE_ATTRIBUTES)
-        (void)::MoveFileW(copy.c_str(), original.c_str());
-      (void)::DeleteFileW(copy.c_str());
+      CSafeFile copy = folders_.Open(move.substr(0, tab), {DELETE, kShareAll, SafeCreate::kExisting});
+      // Only where the cookie file is missing, and never over a name.
+      const std::wstring original = move.substr(tab + 1);
+      if (copy && !(NothingAt(original) && folders_.Move(copy, original) == 0)) (void)copy.Delete();
     }
-    if (temp_formed_) (void)::RemoveDirectoryW(temp_.c_str());
+    if (temp_formed_) (void)folders_.RemoveFolder(temp_);
   }
+
+  CSafeFolders& folders() { return folders_; }
 
  private:
   void CopyAside(const std::wstring& path, const std::string& bytes) {
@@ -117,7 +117,7 @@ class CRestore {
       temp_ = JoinFitting(base_, L"\\BSWFavCookiesTmp");
       if (temp_.empty()) return;
       temp_formed_ = true;
-      (void)::CreateDirectoryW(temp_.c_str(), nullptr);
+      (void)folders_.MakeFolder(temp_);
     }
     const size_t slash = path.find_last_of(L'\\');
     if (slash == std::wstring::npos) return;
@@ -125,7 +125,7 @@ class CRestore {
     if (copy.empty()) return;
     // Only copies this run could open as its own plain file are moved or
     // deleted later: a name planted in the folder is left alone.
-    UniqueFile file = OpenPlainFileForWrite(copy);
+    CSafeFile file = folders_.Open(copy, {GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, SafeCreate::kExistingElseNew});
     if (!file) return;
     moves_.push_back(copy + L'\t' + path);
     (void)WriteWholeFile(file.get(), bytes.data(), bytes.size());
@@ -134,37 +134,21 @@ class CRestore {
   UrlCacheApi& cache_;
   std::wstring base_;
   std::wstring cookies_;
+  CSafeFolders folders_;
   std::wstring temp_;
   bool temp_formed_ = false;
   std::vector<std::wstring> moves_;
 };
 
-// Zeroes over the saved file, 26 random names, delete. A name that is not a
-// plain single-link file of its own (a planted link) is left alone: wiping or
-// deleting it would reach another file.
-void DisposeOfSavedFile(const std::wstring& path) {
-  {
-    // Held without delete sharing during the wipe, so that the checked name
-    // cannot be swapped; a handle without data access does not keep the
-    // wiper's exclusive open out.
-    UniqueFile guard = OpenPlainFile(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
-    if (!guard) return;
-    std::wstring name;
-    CStringTable* strings = GetStringTable();
-    if (strings && strings->Load(kZeroesNameId, &name))
-      if (CWipeAlgo* zeroes = FindAlgoByName(name)) (void)WipeFile(path.c_str(), zeroes, 0, nullptr, false);
-  }
-  std::wstring final_path;
-  (void)ScrambleName(path, &final_path, kRenames);
-  if (!::DeleteFileW(final_path.c_str())) (void)::MoveFileW(final_path.c_str(), path.c_str());
-}
-
 }  // namespace
 
-std::wstring CookieFolder() {
-  wchar_t path[MAX_PATH] = {};
-  if (!::SHGetSpecialFolderPathW(nullptr, path, CSIDL_COOKIES, FALSE)) return {};
-  return path;
+void DisposeOfSavedFile(CSafeFolders& folders, const std::wstring& path) {
+  std::wstring name;
+  CStringTable* strings = GetStringTable();
+  CWipeAlgo* zeroes = strings && strings->Load(kZeroesNameId, &name) ? FindAlgoByName(name) : nullptr;
+  CSafeFile file;
+  (void)WipeFile(folders, path, zeroes, 0, nullptr, false, &file);
+  (void)ScrambleAndDelete(file);
 }
 
 int RestoreFavCookies(bool epm, UrlCacheApi& cache, KnownFolderPathFn known_folder) {
@@ -173,11 +157,11 @@ int RestoreFavCookies(bool epm, UrlCacheApi& cache, KnownFolderPathFn known_fold
   if (saved_path.empty()) return 0;
   UniqueFile in(::CreateFileW(saved_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  CRestore restore(cache, base, CookieFolder());
   if (!in) {
-    DisposeOfSavedFile(saved_path);
+    DisposeOfSavedFile(restore.folders(), saved_path);
     return 0;
   }
-  CRestore restore(cache, base);
   CFileSource source(in.get());
   uint32_t count = 0;
   bool failed = !ReadSavedCount(source, &count);
@@ -187,7 +171,7 @@ int RestoreFavCookies(bool epm, UrlCacheApi& cache, KnownFolderPathFn known_fold
   }
   in.reset();
   restore.PutBackCopies();
-  if (!failed) DisposeOfSavedFile(saved_path);
+  if (!failed) DisposeOfSavedFile(restore.folders(), saved_path);
   return 0;
 }
 

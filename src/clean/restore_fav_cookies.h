@@ -6,12 +6,15 @@
 
 #include "cache/url_cache_api.h"
 #include "data/data_folder.h"
+#include "safe/safe_file.h"
 
 namespace bpriv {
 
-// The folder of this user's cookie files (CSIDL_COOKIES); the restore writes
-// nowhere else. Empty when the shell does not know it.
-std::wstring CookieFolder();
+// Zeroes over the saved file, 26 random names, delete: all through the one
+// handle the wipe holds without sharing, so that nobody renames or replaces
+// the name meanwhile. A name that is no plain single-link file of its own (a
+// planted link) is left alone.
+void DisposeOfSavedFile(CSafeFolders& folders, const std::wstring& path);
 
 // Returns 0. A record is written back and committed only when its key begins
 // with "Cookie:" (any case) and its file path is a plain path inside

@@ -5,7 +5,7 @@
 
 #include "base/unique.h"
 #include "data/name_list_file.h"
-#include "data/safe_file.h"
+#include "safe/safe_file.h"
 #include "data/saved_cookies.h"
 
 namespace bpriv {
@@ -44,14 +44,17 @@ std::wstring SavedCookiesPath(bool epm, KnownFolderPathFn known_folder) {
 }
 
 int SaveFavCookies(bool epm, UrlCacheApi& cache, KnownFolderPathFn known_folder) {
-  const std::wstring folder = ProductDataFolder(epm, known_folder);
+  const std::wstring base = BaseFolder(epm, known_folder);
+  const std::wstring folder = JoinFitting(base, L"\\Brightsweep");
   const std::wstring saved_path = JoinFitting(folder, L"\\SavedLowFavCookies1");
   const std::wstring list_path = JoinFitting(folder, L"\\LowFavCookies1");
   if (saved_path.empty() || list_path.empty()) return 0;
   const std::vector<std::wstring> names = ReadNameList(list_path, 0);
   if (names.empty()) return 0;  // an older saved file stays as it is
 
-  UniqueFile file = OpenPlainFileForWrite(saved_path);
+  CSafeFolders folders({base});
+  CSafeFile file =
+      folders.Open(saved_path, {GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, SafeCreate::kExistingElseNew});
   if (!file) return 0;
   std::string bytes;
   AppendUint32Le(static_cast<uint32_t>(names.size()), &bytes);  // placeholder
@@ -93,10 +96,9 @@ int SaveFavCookies(bool epm, UrlCacheApi& cache, KnownFolderPathFn known_folder)
     LARGE_INTEGER start = {};
     if (!::SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN) || !WriteAll(file.get(), bytes)) failed = true;
   }
-  file.reset();
-  // The handle was a plain single-link file, and while it was open nobody
-  // could rename or replace the name (no delete sharing).
-  if (saved == 0 || failed) ::DeleteFileW(saved_path.c_str());
+  // Through the handle that was checked and written: while it is open nobody
+  // can rename or replace the name (no delete sharing).
+  if (saved == 0 || failed) (void)file.Delete();
   return 0;
 }
 

@@ -40,6 +40,12 @@ std::wstring BaseFolder(bool epm, KnownFolderPathFn known_folder) {
   return JoinFitting(owned.get(), L"");
 }
 
+std::wstring CookieFolder() {
+  wchar_t path[MAX_PATH] = {};
+  if (!::SHGetSpecialFolderPathW(nullptr, path, CSIDL_COOKIES, FALSE)) return {};
+  return path;
+}
+
 std::wstring ProductDataFolder(bool epm, KnownFolderPathFn known_folder) {
   return JoinFitting(BaseFolder(epm, known_folder), L"\\Brightsweep");
 }

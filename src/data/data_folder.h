@@ -20,6 +20,10 @@ std::wstring BaseFolder(bool epm, KnownFolderPathFn known_folder = FindKnownFold
 // The base folder and "\Brightsweep"; empty when either does not fit.
 std::wstring ProductDataFolder(bool epm, KnownFolderPathFn known_folder = FindKnownFolderPathFn());
 
+// The folder of this user's cookie files (CSIDL_COOKIES); empty when the
+// shell does not know it.
+std::wstring CookieFolder();
+
 // base + tail when the result fits a MAX_PATH buffer with its terminator, else empty.
 std::wstring JoinFitting(const std::wstring& base, const std::wstring& tail);
 

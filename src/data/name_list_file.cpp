@@ -5,7 +5,6 @@
 
 #include "base/unique.h"
 #include "data/name_list.h"
-#include "data/safe_file.h"
 
 namespace bpriv {
 
@@ -29,11 +28,12 @@ std::vector<std::wstring> ReadNameList(const std::wstring& path, DWORD share_mod
   return names;
 }
 
-bool WriteNameListFile(const std::wstring& path, const std::vector<std::wstring>& entries, DWORD share_mode) {
+bool WriteNameListFile(CSafeFolders& folders, const std::wstring& path, const std::vector<std::wstring>& entries,
+                       DWORD share_mode) {
   std::string bytes;
   for (const std::wstring& e : entries)
     AppendNameListEntry(std::u16string_view(reinterpret_cast<const char16_t*>(e.data()), e.size()), &bytes);
-  UniqueFile file = OpenPlainFile(path, FILE_WRITE_DATA, share_mode, OPEN_ALWAYS);
+  CSafeFile file = folders.Open(path, {FILE_WRITE_DATA, share_mode, SafeCreate::kExistingElseNew});
   if (!file) return false;
   // One write for the whole list; a failed write still cuts the file where it stands.
   DWORD written = 0;

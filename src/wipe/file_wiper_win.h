@@ -1,4 +1,5 @@
-// Overwriting a file (and on NTFS its alternate streams) in place.
+// Overwriting a file (and on NTFS its alternate streams) in place, through a
+// handle that passed the file-safety checks.
 #pragma once
 
 #include <windows.h>
@@ -6,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "safe/safe_file.h"
 #include "ui/progress_record.h"
 #include "wipe/overwrite_passes.h"
 
@@ -15,14 +17,17 @@ class CWipeAlgo;
 
 constexpr int kWipeRefused = 2;  // clearing read-only/system was refused
 
-// Overwrites the file with every pass of `algo`. Returns 1 when done, 0 on
-// failure, 2 when clearing its read-only or system attribute was refused with
-// access denied. Returns 0 without touching anything when `algo` is null or
-// the name is a link (a reparse point, or one of several hard links): its
-// contents then belong to another name too. `retry` keeps trying for about
-// 5 s to open a file that is in use.
-int WipeFile(const wchar_t* path, CWipeAlgo* algo, uint32_t options, ProgressRecord* progress,
-             bool retry);
+// Opens the file `path` names through `folders` and overwrites it with every
+// pass of `algo`. Returns 1 when done, 0 on failure, 2 when clearing its
+// read-only or system attribute was refused with access denied.
+// `*file` receives the checked handle whenever the file could be opened, so
+// that the caller renames and deletes the very file that was checked: the
+// exclusive handle the wipe wrote through, or, where nothing was written (no
+// algorithm; a second hard link, whose name keeps the bytes; a file in use by
+// a program that lets others delete it), one with delete access only.
+// `retry` keeps trying for about 5 s to open a file that is in use.
+int WipeFile(CSafeFolders& folders, const std::wstring& path, CWipeAlgo* algo, uint32_t options,
+             ProgressRecord* progress, bool retry, CSafeFile* file);
 
 // Writes every pass over the first `size` bytes (0: the file's current size)
 // of an open handle with read and write access. Returns 1 when the bytes

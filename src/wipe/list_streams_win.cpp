@@ -2,7 +2,7 @@
 
 #include <winternl.h>
 
-#include "base/unique.h"
+#include "safe/safe_file.h"
 
 namespace bpriv {
 
@@ -12,6 +12,7 @@ namespace {
 HMODULE g_ntdll = nullptr;
 NtQueryInformationFileFn g_query = nullptr;
 NtQueryInformationFileFn g_test_query = nullptr;
+StreamOpenFn g_test_open = nullptr;
 alignas(8) uint8_t g_answer[kStreamAnswerBytes];
 
 NtQueryInformationFileFn FindQuery() {
@@ -29,22 +30,22 @@ NtQueryInformationFileFn FindQuery() {
 }  // namespace
 
 void SetStreamQueryForTest(NtQueryInformationFileFn query) { g_test_query = query; }
+void SetStreamOpenForTest(StreamOpenFn open) { g_test_open = open; }
 
-int ListStreams(const wchar_t* path, std::vector<StreamEntry>* streams, bool remove_suffix) {
+int ListStreams(HANDLE file, std::vector<StreamEntry>* streams, bool remove_suffix) {
   const NtQueryInformationFileFn query = FindQuery();
   if (query == nullptr) return 0;
-  // No data access: enough to query, and it does not collide with writers.
-  UniqueFile file(::CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
-  if (!file) return 0;
   IO_STATUS_BLOCK status_block = {};
-  const LONG status = query(file.get(), &status_block, g_answer, kStreamAnswerBytes,
-                            kFileStreamInformation);
-  file.reset();
+  const LONG status = query(file, &status_block, g_answer, kStreamAnswerBytes, kFileStreamInformation);
   if (status != 0) return 0;
   size_t length = status_block.Information;
   if (length > kStreamAnswerBytes) length = kStreamAnswerBytes;
   return ReadStreamRecords(g_answer, length, remove_suffix, streams) ? 1 : 0;
+}
+
+UniqueFile OpenStream(HANDLE file, const std::wstring& name) {
+  if (g_test_open != nullptr) return UniqueFile(g_test_open(file, name));
+  return OpenStreamOf(file, name, GENERIC_READ | GENERIC_WRITE);
 }
 
 }  // namespace bpriv

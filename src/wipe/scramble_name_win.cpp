@@ -10,17 +10,23 @@ namespace bpriv {
 
 namespace {
 
-class CWinScrambleOps : public CScrambleOps {
+constexpr int32_t kRenames = 26;
+
+std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
+
+class CHandleScrambleOps : public CScrambleOps {
  public:
+  explicit CHandleScrambleOps(CSafeFile& file) : file_(file) {}
   std::wstring MakeName(uint32_t sequence, int32_t target_length) override {
     return MakeRandomName(sequence, target_length);
   }
-  uint32_t Move(const std::wstring& from, const std::wstring& to) override {
-    // MoveFileW never replaces an existing name: a clash is just a failure.
-    if (::MoveFileW(from.c_str(), to.c_str())) return 0;
-    const DWORD error = ::GetLastError();
-    return error != 0 ? error : ERROR_GEN_FAILURE;
+  uint32_t Move(const std::wstring&, const std::wstring& to) override {
+    // Never over an existing name: a clash is just a failure.
+    return file_.Rename(NameOf(to));
   }
+
+ private:
+  CSafeFile& file_;
 };
 
 }  // namespace
@@ -32,14 +38,23 @@ std::wstring MakeRandomName(uint32_t sequence, int32_t target_length) {
   return MakeRandomNameFrom(draws, tick, sequence, target_length);
 }
 
-int ScrambleName(const std::wstring& path, std::wstring* final_path, int32_t count) {
-  if (path.empty()) {  // a caller error; never rename relative to the working folder
-    final_path->clear();
-    return 1;
-  }
+int ScrambleName(CSafeFile& file, std::wstring* final_path, int32_t count) {
   InstallWipePlatform();
-  CWinScrambleOps ops;
-  return ScrambleWith(ops, path, final_path, count);
+  CHandleScrambleOps ops(file);
+  return ScrambleWith(ops, file.path(), final_path, count);
+}
+
+bool ScrambleAndDelete(CSafeFile& file) {
+  if (!file) return false;
+  const std::wstring first = NameOf(file.path());
+  std::wstring final_path;
+  (void)ScrambleName(file, &final_path, kRenames);
+  if (file.Delete() == 0) {
+    file.Close();
+    return true;
+  }
+  (void)file.Rename(first);
+  return false;
 }
 
 }  // namespace bpriv

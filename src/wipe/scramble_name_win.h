@@ -1,8 +1,11 @@
-// Name scrambling with the generator, the tick count and MoveFileW.
+// Name scrambling with the generator, the tick count and renames through the
+// file's checked handle.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "safe/safe_file.h"
 
 namespace bpriv {
 
@@ -10,9 +13,12 @@ namespace bpriv {
 // `target_length` characters; six draws from the process generator.
 std::wstring MakeRandomName(uint32_t sequence, int32_t target_length);
 
-// Moves the file (or, with a trailing backslash, the folder) through up to
-// `count` random names inside its folder; `final_path` receives the name it
-// ends under. Returns 1. `path` must not be empty.
-int ScrambleName(const std::wstring& path, std::wstring* final_path, int32_t count);
+// Moves the open file through up to `count` random names inside its folder;
+// `final_path` receives the name it ends under. Returns 1.
+int ScrambleName(CSafeFile& file, std::wstring* final_path, int32_t count);
+
+// 26 random names, then the delete, all through the handle; a file that
+// cannot be deleted gets its first name back. True when it is gone.
+bool ScrambleAndDelete(CSafeFile& file);
 
 }  // namespace bpriv

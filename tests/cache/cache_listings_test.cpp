@@ -79,15 +79,20 @@ TEST(ListCookiesBody, RecordsAndExportBlocksAgree) {
     records.push_back(L"PRIVILEGE 00 55 \"" + k[1] + L"\" " + k[0]);
     if (first.empty()) first = want;
   }
-  const std::wstring path = BesideTests(L"bpriv_export_test"), stopped = path + L"2";
-  for (const std::wstring& p : {path, stopped}) ::DeleteFileW(p.c_str());
-  for (const auto& [file, stop] : {std::pair{path, 0}, {stopped, 1}, {path, 1}}) {  // the last: an older file stays
+  // Made in data folders of their own, created by the first run.
+  const std::wstring data = BesideTests(L"bpriv_export"), stopped = data + L"2";
+  CSafeFolders folders({BesideTests(L"")});
+  for (const auto& [folder, stop] : {std::pair{data, 0}, {stopped, 1}, {data, 1}}) {  // the last: an older file stays
     Reset(stop);
-    ListCookiesBody(nullptr, 55, true, file, cache, {Post, Await});
+    const CSafeFile file = CreateCookieExport(folders, folder, 55);
+    ListCookiesBody(nullptr, 55, true, file ? file.get() : INVALID_HANDLE_VALUE, cache, {Post, Await});
     EXPECT_EQ(g_records, stop ? Texts{records[0]} : records);
-    EXPECT_EQ(ReadBytes(file), file == path ? want : first);
+    EXPECT_EQ(ReadBytes(folder + L"\\55Cookies"), folder == data ? want : first);
   }
-  for (const std::wstring& p : {path, stopped}) ::DeleteFileW(p.c_str());
+  for (const std::wstring& folder : {data, stopped}) {
+    ::DeleteFileW((folder + L"\\55Cookies").c_str());
+    ::RemoveDirectoryW(folder.c_str());
+  }
 }
 
 // The agent as its own process over a cache that agentctl seeds: the job

@@ -102,6 +102,7 @@ bool FakeUrlCache::Erase(const wchar_t* key) {
 }
 
 BOOL FakeUrlCache::DeleteEntry(const wchar_t* key) {
+  if (on_delete) on_delete(key);
   return key && Erase(key) ? TRUE : Fail(ERROR_FILE_NOT_FOUND);
 }
 

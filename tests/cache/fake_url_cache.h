@@ -34,6 +34,8 @@ class FakeUrlCache final : public UrlCacheApi {
   // Buffers not zero-filled, sizes beyond the block, FindNext calls, finds not closed.
   int dirty_buffers = 0, oversized_claims = 0, find_next_calls = 0, open_finds = 0;
   void (*on_commit)(const wchar_t* key, const wchar_t* local_file) = nullptr;  // before it stores
+  void (*on_delete)(const wchar_t* key) = nullptr;  // before it deletes
+  std::vector<std::wstring> folders;  // what ContainerFolders answers, for either container
 
   void Add(const FakeEntry& entry);
   const FakeEntry* Find(const std::wstring& key) const;
@@ -47,6 +49,7 @@ class FakeUrlCache final : public UrlCacheApi {
   BOOL DeleteEntry(const wchar_t* key) override;
   BOOL Commit(const wchar_t* key, const wchar_t* local_file, FILETIME expire, FILETIME last_modified,
               DWORD type) override;
+  std::vector<std::wstring> ContainerFolders(bool) override { return folders; }
 
  private:
   BOOL Step(std::pair<std::wstring, unsigned>& find, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size);

@@ -62,28 +62,38 @@ TEST(ClearCookiesWorker, ContainerRetries) {
 }
 
 // The fake's DeleteEntry leaves files alone, so what remains is what the
-// workers did to the files themselves: delete mode leaves a cookie's file to
-// its entry, wipe mode takes it; a file that cannot be deleted (read-only, and
-// no algorithm to clear that) gets its cache name back. Every entry goes.
-TEST(CleanWorkers, FileCallsOfTheWorkers) {
+// workers did to the files themselves: both modes take a cookie's file before
+// its entry. A file that survives its clean keeps its entry: read-only in
+// delete mode, or without an algorithm to clear that in wipe mode (it gets its
+// cache name back), or held open by a program that shares nothing.
+TEST(CleanWorkers, FileCallsOfTheWorkersAndTheFilesThatSurvive) {
   CTempFolder folder;
-  const std::wstring kept = folder / L"c.txt", wiped = folder / L"w.txt", tif = folder / L"t.txt";
-  for (const std::wstring& file : {kept, wiped, tif}) test::WriteBytes(file, "abc");
-  ASSERT_TRUE(::SetFileAttributesW(tif.c_str(), FILE_ATTRIBUTE_READONLY));
   test::FakeUrlCache cache;
-  cache.Add({L"Cookie:c@x/", kept, NORMAL_CACHE_ENTRY, 3});
-  ProgressRecord cookies, wiped_cookies, temp_files;
-  Walk(ClearCookiesBody, cache, cookies);
-  cache.Add({L"Cookie:w@x/", wiped, NORMAL_CACHE_ENTRY, 1});
-  Walk(ClearCookiesBody, cache, wiped_cookies, true, 99);
-  cache.Add({L"http://x/t", tif, NORMAL_CACHE_ENTRY, 3});
-  Walk(ClearTempFilesBody, cache, temp_files, true, 99);
-  EXPECT_EQ(cache.size(), 0u);
-  EXPECT_EQ(cookies.bytes_done.load(), 3u);
-  EXPECT_EQ(cookies.items_done + wiped_cookies.items_done + temp_files.items_done, 3);
-  std::vector<std::wstring> left = ListFolder(folder.path());
-  std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::wstring>{L"c.txt", L"t.txt"}));
+  cache.folders = {folder.path()};
+  const struct { const wchar_t *key, *name; void (*body)(ProgressRecord&, bool, const CleanEnv&); bool wipe;
+                 DWORD attributes; bool held, stays; } cases[] = {
+      {L"Cookie:c@x/", L"c.txt", ClearCookiesBody, false, 0, false, false},
+      {L"Cookie:w@x/", L"w.txt", ClearCookiesBody, true, 0, false, false},
+      {L"Cookie:h@x/", L"h.txt", ClearCookiesBody, false, 0, true, true},
+      {L"http://x/t", L"t.txt", ClearTempFilesBody, true, FILE_ATTRIBUTE_READONLY, false, true},
+      {L"http://x/r", L"r.txt", ClearTempFilesBody, false, FILE_ATTRIBUTE_READONLY, false, true},
+      {L"http://x/h", L"h.txt", ClearTempFilesBody, true, 0, true, true},
+  };
+  for (const auto& c : cases) {
+    const std::wstring file = folder / c.name;
+    test::WriteBytes(file, "abc");
+    ASSERT_TRUE(::SetFileAttributesW(file.c_str(), c.attributes | FILE_ATTRIBUTE_ARCHIVE));
+    UniqueFile held(c.held ? ::CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                           : INVALID_HANDLE_VALUE);
+    cache.Add({c.key, file, NORMAL_CACHE_ENTRY, 3});
+    ProgressRecord record;
+    Walk(c.body, cache, record, c.wipe, 99);
+    EXPECT_EQ(cache.Find(c.key) != nullptr, c.stays) << test::Narrow(c.key);
+    EXPECT_EQ(test::Exists(file), c.stays) << test::Narrow(c.key);
+    EXPECT_TRUE(record.items_done.load() == 1 && record.bytes_done.load() == (c.wipe ? 0u : 3u));
+    cache.DeleteEntry(c.key);
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
 }
 
 // The store is cleared once and released whatever Clear answers; no store, or

@@ -27,7 +27,13 @@ TEST(CookiePath, OnlyPlainPathsInsideTheCookieFolderAndCookieKeys) {
   for (const auto& c : cases)
     EXPECT_EQ(IsPlainPathInside(c.path, folder), c.ok) << std::string(c.path.begin(), c.path.end());
   EXPECT_TRUE(IsPlainPathInside(in + u"a.txt", in)) << "a trailing backslash on the folder";
-  EXPECT_FALSE(IsPlainPathInside(in + u"a.txt", u"\\\\server\\share")) << "the folder must be a drive path";
+  // The cookie folder in each form the shell may report it; a path in the same form.
+  for (const std::u16string& f : {std::u16string(u"\\\\srv\\share\\c"), std::u16string(u"\\\\?\\UNC\\srv\\share\\c"), u"\\\\?\\" + folder}) {
+    EXPECT_TRUE(IsPlainPathInside(f + u"\\Low\\a.txt", f)) << std::string(f.begin(), f.end());
+    EXPECT_FALSE(IsPlainPathInside(f + u"\\..\\a.txt", f) || IsPlainPathInside(in + u"a.txt", f));
+  }
+  for (const char16_t* f : {u"\\\\.\\C:\\c", u"\\\\srv", u"\\\\srv\\\\c", u"c\\d", u"\\\\?\\UNC\\srv"})
+    EXPECT_FALSE(IsPlainPathInside(f + std::u16string(u"\\a.txt"), f)) << "not an absolute folder";
   // Cookie keys in any case.
   for (const char16_t* key : {u"Cookie:a@b/", u"cookie:a@b/", u"COOKIE:", u"cOoKiE:x"}) EXPECT_TRUE(IsCookieKey(key));
   for (const char16_t* key : {u"Cookie", u"", u"Visited:a", u" Cookie:a", u"http://a/", u"Coffee:a"})

@@ -1,5 +1,6 @@
 #include "support/run_process.h"
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -62,6 +63,23 @@ std::map<std::string, std::string> SeedCache(const std::wstring& args) {
       made[line.substr(0, quote)] = file ? line.substr(quote + 2, line.size() - quote - 3) : "";
   }
   return made;
+}
+
+bool RunOnLinux(const std::wstring& program, std::initializer_list<std::wstring> paths,
+                const std::function<bool()>& done) {
+  using ToUnix = char*(CDECL*)(const wchar_t*);
+  const auto to_unix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  std::wstring args;
+  for (const std::wstring& path : paths) {
+    char* unix_path = to_unix ? to_unix(path.c_str()) : nullptr;
+    if (unix_path == nullptr) return false;
+    args += L" " + std::wstring(unix_path, unix_path + std::strlen(unix_path));
+    ::HeapFree(::GetProcessHeap(), 0, unix_path);
+  }
+  const std::wstring start = L"C:\\windows\\system32\\start.exe";
+  const ProcessResult r = RunProcess(start, start + L" /wait /unix " + program + args);
+  return r.started && r.exit_code == 0 && WaitUntil(done, 10000);
 }
 
 std::wstring CopyAgentctlAs(const wchar_t* name) {

@@ -50,6 +50,12 @@ ProcessResult RunAgentctl(const std::wstring& args, DWORD timeout_ms = 30000);
 // samples), e.g. "tif http://a/" -> "C:\\...\\a[1].txt"; "nofile KEY" -> "".
 std::map<std::string, std::string> SeedCache(const std::wstring& args);
 
+// Starts a Linux program with Windows paths as its arguments and waits until
+// `done` says so (at most 10 s); false outside Wine. Links made this way are
+// what Wine reports as plain files and folders, by path and by handle.
+bool RunOnLinux(const std::wstring& program, std::initializer_list<std::wstring> paths,
+                const std::function<bool()>& done);
+
 // Copies agentctl.exe beside the tests under `name` (replacing an old copy)
 // and returns the copy's path, or empty.
 std::wstring CopyAgentctlAs(const wchar_t* name);

@@ -1,8 +1,6 @@
 // The wipe engine on a real Wine volume and string table.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <functional>
 #include <thread>
 
 #include "stream_answer.h"
@@ -16,10 +14,17 @@
 namespace bpriv {
 namespace {
 
-using test::Exists;
 using test::ReadBytes;
 using test::WriteBytes;
 using Bytes = std::string;
+
+// The wiper over a file in a test folder; the temporary folder is the anchor.
+int Wipe(const std::wstring& path, CWipeAlgo* algo, uint32_t options, ProgressRecord* progress, bool retry) {
+  wchar_t temp[MAX_PATH];
+  CSafeFolders folders({std::wstring(temp, ::GetTempPathW(MAX_PATH, temp))});
+  CSafeFile file;
+  return WipeFile(folders, path, algo, options, progress, retry, &file);
+}
 
 // Real Wine volume: 512-byte sectors, 8 per cluster; the last pass stays, and
 // the random pass draws one sequence over its chunks. A file it cannot wipe
@@ -48,7 +53,7 @@ TEST(WipeFile, RaisesToTheVolumesGranularityOrLeavesTheFileAlone) {
     SetRandomStateForTest(777);
     ProgressRecord progress;
     progress.stop_flag = c.stop;
-    EXPECT_EQ(WipeFile(c.wiped.c_str(), c.algo, c.options, &progress, false), c.result) << n;
+    EXPECT_EQ(Wipe(c.wiped, c.algo, c.options, &progress, false), c.result) << n;
     EXPECT_TRUE(ReadBytes(path) == (c.result ? expected : Bytes(c.size, '\x5C'))) << n;
     EXPECT_EQ(std::u16string(progress.current_item), c.result || c.stop ? std::u16string(path.begin(), path.end()) : u"");
     EXPECT_EQ(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY,
@@ -56,46 +61,6 @@ TEST(WipeFile, RaisesToTheVolumesGranularityOrLeavesTheFileAlone) {
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileW(other.c_str());
   }
-}
-
-// Starts a Linux program with Windows paths as its arguments and waits until
-// `done` says so (at most 10 s); false outside Wine. Links made this way are
-// what Wine reports as plain files and folders, by path and by handle.
-bool RunOnLinux(const std::wstring& program, std::initializer_list<std::wstring> paths,
-                const std::function<bool()>& done) {
-  using ToUnix = char*(CDECL*)(const wchar_t*);
-  const auto to_unix = reinterpret_cast<ToUnix>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  std::wstring args;
-  for (const std::wstring& path : paths) {
-    char* unix_path = to_unix ? to_unix(path.c_str()) : nullptr;
-    if (unix_path == nullptr) return false;
-    args += L" " + std::wstring(unix_path, unix_path + std::strlen(unix_path));
-    ::HeapFree(::GetProcessHeap(), 0, unix_path);
-  }
-  const std::wstring start = L"C:\\windows\\system32\\start.exe";
-  const test::ProcessResult r = test::RunProcess(start, start + L" /wait /unix " + program + args);
-  return r.started && r.exit_code == 0 && test::WaitUntil(done, 10000);
-}
-
-// The final-path check on the opened handle is what refuses these.
-TEST(WipeFile, WritesNothingThroughAUnixSymbolicLink) {
-  CTempFolder folder;
-  const std::wstring real_folder = folder / L"real\\", target = real_folder + L"target.dat";
-  const std::wstring links[] = {folder / L"file-link.dat", folder / L"folder-link"};
-  ASSERT_TRUE(::CreateDirectoryW(real_folder.c_str(), nullptr));
-  WriteBytes(target, Bytes(1000, '\x3C'));
-  const struct { std::wstring link_target, link, wiped; } cases[] = {
-      {target, links[0], links[0]}, {folder / L"real", links[1], links[1] + L"\\target.dat"}};
-  for (const auto& c : cases) {
-    // Made, and leading to the file; otherwise not under Wine.
-    if (!RunOnLinux(L"/bin/ln -s", {c.link_target, c.link}, [&] { return ReadBytes(c.wiped) == Bytes(1000, '\x3C'); }))
-      GTEST_SKIP() << "Unix symbolic links need Wine";
-    EXPECT_EQ(WipeFile(c.wiped.c_str(), &g_zeroAlgo, 0, nullptr, false), 0) << test::Narrow(c.wiped);
-    EXPECT_EQ(ReadBytes(target), Bytes(1000, '\x3C'));
-  }
-  // Wine's own delete would follow the links.
-  EXPECT_TRUE(RunOnLinux(L"/bin/rm", {links[0], links[1]}, [&] { return !Exists(links[0]) && !Exists(links[1]); }));
 }
 
 // Stands in for the native query, which Wine lacks: one named stream. Under
@@ -109,24 +74,35 @@ LONG NTAPI OneExtraStream(HANDLE file, void* status_block, void* buffer, ULONG l
   return 0;
 }
 
+// Opens what Wine has for a stream: the file named after the stream.
+HANDLE StreamAsFile(HANDLE file, const std::wstring& name) {
+  wchar_t path[MAX_PATH];
+  const DWORD n = ::GetFinalPathNameByHandleW(file, path, MAX_PATH, 0);
+  if (n == 0 || n >= MAX_PATH) return INVALID_HANDLE_VALUE;
+  return ::CreateFileW((path + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_NO_BUFFERING, nullptr);
+}
+
 TEST(WipeFile, StreamsOnlyWhenAskedAndAFileInUseOnlyWithRetry) {
   CTempFolder folder;
   const std::wstring path = folder / L"s.dat";
   SetStreamQueryForTest(&OneExtraStream);
+  SetStreamOpenForTest(&StreamAsFile);
   for (uint32_t options : {0u, kWipeStreams}) {
     WriteBytes(path, Bytes(100, 1));
     WriteBytes(path + L":extra", Bytes(1000, 2));
     ProgressRecord progress;
-    EXPECT_EQ(WipeFile(path.c_str(), &g_zeroAlgo, options, &progress, false), 1);
+    EXPECT_EQ(Wipe(path, &g_zeroAlgo, options, &progress, false), 1);
     EXPECT_EQ(ReadBytes(path + L":extra"), options ? Bytes(1024, 0) : Bytes(1000, 2));
     EXPECT_EQ(progress.bytes_done.load(), options ? 512u + 1024u : 512u);
   }
   SetStreamQueryForTest(nullptr);
+  SetStreamOpenForTest(nullptr);
   // Another reader: the wiper, which shares nothing, opens it only by retrying.
   const HANDLE holder = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_EQ(WipeFile(path.c_str(), &g_zeroAlgo, 0, nullptr, false), 0);
+  EXPECT_EQ(Wipe(path, &g_zeroAlgo, 0, nullptr, false), 0);
   std::thread release([&] { ::Sleep(300), ::CloseHandle(holder); });
-  EXPECT_EQ(WipeFile(path.c_str(), &g_zeroAlgo, 0, nullptr, true), 1);
+  EXPECT_EQ(Wipe(path, &g_zeroAlgo, 0, nullptr, true), 1);
   release.join();
 }
 

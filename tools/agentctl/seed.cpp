@@ -9,8 +9,7 @@
 
 #include "base/unique.h"
 #include "data/data_folder.h"
-#include "data/name_list_file.h"
-#include "data/safe_file.h"
+#include "data/name_list.h"
 #include "data/saved_cookies.h"
 
 namespace agentctl {
@@ -113,10 +112,19 @@ int ClearUrlCache() {
 
 std::wstring DataFolder(bool epm) { return bpriv::ProductDataFolder(epm); }
 
-bool WriteNameListFile(const std::wstring& path, const std::vector<std::wstring>& names) {
+// Files in the data folder as the controller writes them: plainly, the
+// folder made when missing.
+static bool WriteDataFile(const std::wstring& path, const std::string& bytes) {
   const size_t slash = path.find_last_of(L'\\');
   if (slash != std::wstring::npos) ::CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
-  return bpriv::WriteNameListFile(path, names, 0);
+  return WriteBytes(path, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+bool WriteNameListFile(const std::wstring& path, const std::vector<std::wstring>& names) {
+  std::string bytes;
+  for (const std::wstring& name : names)
+    bpriv::AppendNameListEntry(std::u16string_view(reinterpret_cast<const char16_t*>(name.data()), name.size()), &bytes);
+  return WriteDataFile(path, bytes);
 }
 
 bool WriteSavedCookiesFile(const std::wstring& path, const std::vector<SavedRecordText>& records) {
@@ -132,10 +140,7 @@ bool WriteSavedCookiesFile(const std::wstring& path, const std::vector<SavedReco
     record.type = COOKIE_CACHE_ENTRY;
     bpriv::AppendSavedRecord(record, &bytes);
   }
-  const size_t slash = path.find_last_of(L'\\');
-  if (slash != std::wstring::npos) ::CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
-  bpriv::UniqueFile file = bpriv::OpenPlainFileForWrite(path);
-  return file && bpriv::WriteWholeFile(file.get(), bytes.data(), bytes.size());
+  return WriteDataFile(path, bytes);
 }
 
 int SeedCommand(const std::vector<std::wstring>& args) {

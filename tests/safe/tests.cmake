@@ -1,0 +1,13 @@
+list(APPEND BPRIV_PURE_TESTS ${CMAKE_CURRENT_LIST_DIR}/safe_path_test.cpp)
+list(APPEND BPRIV_WIN_TESTS ${CMAKE_CURRENT_LIST_DIR}/safe_file_test.cpp)
+if(WIN32)
+  # Each in a copy of the test prefix; the copy is made while no other test runs.
+  foreach(mode appdata profile)
+    add_test(NAME MovedProfile.${mode} COMMAND ${CMAKE_CURRENT_LIST_DIR}/moved_profile_test.sh ${CMAKE_BINARY_DIR} ${mode})
+    set_tests_properties(MovedProfile.${mode} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineprefix)
+  endforeach()
+  foreach(mode plain appdata)
+    add_test(NAME PlantedLinks.${mode} COMMAND ${CMAKE_CURRENT_LIST_DIR}/planted_links_test.sh ${CMAKE_BINARY_DIR} ${mode})
+    set_tests_properties(PlantedLinks.${mode} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineprefix TIMEOUT 300)
+  endforeach()
+endif()
