@@ -5,8 +5,12 @@
 //           enumeration, DeleteFileW and DeleteUrlCacheEntryW calls;
 //   wipe    the clean in wipe mode (zeroes) against the same enumeration
 //           around the wipe benchmark's bare wipe, 26 renames and delete;
-//   memory  the agent's peak working set cleaning N and 10 N entries.
+//   memory  the agent's peak working set cleaning N and 10 N entries;
+//   count   one side alone over N seeded entries, its counted part marked for
+//           bench/count_requests.sh (Wine server requests per entry).
+// The bare loops make one check of each file they open, as the job does.
 // Run: build/win/wine-run build/win/bin/clean_bench.exe [delete N | wipe N | memory N]
+//      bench/count_requests.sh N build/win/bin/clean_bench.exe delete|wipe
 #include <windows.h>
 #include <psapi.h>
 #include <shellapi.h>
@@ -18,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "../request_marks.h"
 #include "../wipe/bare_wipe_loop.h"
 #include "clean/clear_temp_files.h"
 #include "seed.h"
@@ -36,28 +41,31 @@ bool Seed(int count) {
   return true;
 }
 
-// The enumeration every loop here shares: one growing buffer, the default
-// container, cookie and history entries passed over.
+// The enumeration every loop here shares, as the cleans must make it: each
+// entry probed for its size, then read into a zeroed buffer of twice that;
+// the default container, cookie and history entries passed over.
 template <class Act>
 int ForEachTempFile(Act act) {
-  std::vector<BYTE> buffer(4096);
-  auto* e = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.data());
-  DWORD size = static_cast<DWORD>(buffer.size());
-  HANDLE find = ::FindFirstUrlCacheEntryW(nullptr, e, &size);
+  std::vector<BYTE> buffer;
+  DWORD size = 0;
+  HANDLE find = ::FindFirstUrlCacheEntryW(nullptr, nullptr, &size);
+  auto read = [&](bool first) {
+    buffer.assign(2 * size, 0);
+    size = static_cast<DWORD>(buffer.size());
+    auto* e = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.data());
+    return first ? (find = ::FindFirstUrlCacheEntryW(nullptr, e, &size)) != nullptr
+                 : ::FindNextUrlCacheEntryW(find, e, &size) != FALSE;
+  };
   int done = 0;
-  for (BOOL ok = find != nullptr; ok;) {
+  for (bool ok = size != 0 && read(true); ok;) {
+    const auto* e = reinterpret_cast<const INTERNET_CACHE_ENTRY_INFOW*>(buffer.data());
     if ((e->CacheEntryType & 0x00300000) == 0 && e->lpszLocalFileName && *e->lpszLocalFileName) {
       act(e->lpszLocalFileName);
       ::DeleteUrlCacheEntryW(e->lpszSourceUrlName);
       ++done;
     }
-    size = static_cast<DWORD>(buffer.size());
-    ok = ::FindNextUrlCacheEntryW(find, e, &size);
-    if (!ok && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-      buffer.resize(size);
-      e = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.data());
-      ok = ::FindNextUrlCacheEntryW(find, e, &size);
-    }
+    size = 0;
+    ok = !::FindNextUrlCacheEntryW(find, nullptr, &size) && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER && read(false);
   }
   if (find) ::FindCloseUrlCache(find);
   return done;
@@ -79,7 +87,7 @@ int BenchDelete(int count) {
   for (int round = 0; round < 2; ++round) {
     if (!Seed(count)) return 1;
     const double start = Now();
-    const int done = ForEachTempFile([](const wchar_t* file) { ::DeleteFileW(file); });
+    const int done = ForEachTempFile(bpriv::BareDeleteOne);
     bare = std::min(bare, Now() - start);
     if (done != count) std::printf("bare loop saw %d of %d\n", done, count);
     if (!Seed(count)) return 1;
@@ -89,10 +97,23 @@ int BenchDelete(int count) {
   return 0;
 }
 
-int BenchWipe(int count) {
-  std::vector<uint8_t> block(131072 + 4096);
+// The bare wipe loop: the same enumeration around the wipe benchmark's bare
+// wipe, 26 renames and delete, the names made up front per folder.
+void BareWipe() {
+  static std::vector<uint8_t> block(131072 + 4096);
   uint8_t* buffer = reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(block.data()) + 4095) & ~uintptr_t{4095});
-  std::map<std::wstring, std::vector<std::wstring>> names;  // per cache folder, made up front
+  static std::map<std::wstring, std::vector<std::wstring>> names;
+  ForEachTempFile([&](const wchar_t* file) {
+    const std::wstring path = file;
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
+    std::vector<std::wstring>& n = names[folder];
+    if (n.empty())
+      for (uint32_t i = 0; i < 26; ++i) n.push_back(bpriv::MakeRandomName(i, 255 - static_cast<int32_t>(folder.size())));
+    bpriv::BareLoopOne(folder, path, n, buffer);
+  });
+}
+
+int BenchWipe(int count) {
   // Four slices, the two loops alternating, so that both see the same load
   // on a shared machine; the times are summed.
   double bare = 0, job = 0;
@@ -100,14 +121,7 @@ int BenchWipe(int count) {
   for (int round = 0; round < 4; ++round) {
     if (!Seed(slice)) return 1;
     const double start = Now();
-    ForEachTempFile([&](const wchar_t* file) {
-      const std::wstring path = file;
-      const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
-      std::vector<std::wstring>& n = names[folder];
-      if (n.empty())
-        for (uint32_t i = 0; i < 26; ++i) n.push_back(bpriv::MakeRandomName(i, 255 - static_cast<int32_t>(folder.size())));
-      bpriv::BareLoopOne(folder, path, n, buffer);
-    });
+    BareWipe();
     bare += Now() - start;
     if (!Seed(slice)) return 1;
     job += TimeJob(true);
@@ -142,6 +156,18 @@ double AgentPeakMiB(int count) {
   return static_cast<double>(peak) / (1024.0 * 1024.0);
 }
 
+// One side alone, for counting its server requests: seeded, then marked.
+int CountOne(const std::wstring& mode, const std::wstring& side, int count) {
+  if (!Seed(count)) return 1;
+  const bool wipe = mode == L"wipe";
+  MarkRequests("begin");
+  if (side == L"job") TimeJob(wipe);
+  else if (wipe) BareWipe();
+  else ForEachTempFile(bpriv::BareDeleteOne);
+  MarkRequests("end");
+  return 0;
+}
+
 int BenchMemory(int count) {
   const double small = AgentPeakMiB(count);
   const double large = AgentPeakMiB(10 * count);
@@ -162,10 +188,11 @@ int main() {
   const std::wstring mode = args.size() > 1 ? args[1] : L"delete";
   const int n = args.size() > 2 ? _wtoi(args[2].c_str()) : 0;
   int result = 2;
-  if (mode == L"delete") result = BenchDelete(n ? n : 10000);
+  if (args.size() > 4 && args[2] == L"count") result = CountOne(mode, args[3], _wtoi(args[4].c_str()));
+  else if (mode == L"delete") result = BenchDelete(n ? n : 10000);
   else if (mode == L"wipe") result = BenchWipe(n ? n : 2000);
   else if (mode == L"memory") result = BenchMemory(n ? n : 1000);
-  else std::printf("usage: clean_bench [delete N | wipe N | memory N]\n");
+  else std::printf("usage: clean_bench [delete N | wipe N | memory N | delete|wipe count job|bare N]\n");
   agentctl::ClearUrlCache();
   return result;
 }

@@ -6,7 +6,12 @@
 //                                   compares them with dd on the same file)
 //   wipe_bench small <folder> [n]   n small files wiped, scrambled through 26
 //                                   names and deleted, against a bare loop
-//                                   making the same calls
+//                                   making the same calls and one check of
+//                                   each file it opens
+//   wipe_bench small <folder> count job|bare <n>
+//                                   one side alone over n files made first, its
+//                                   counted part marked for
+//                                   bench/count_requests.sh
 #include <windows.h>
 #include <shellapi.h>
 
@@ -16,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "../request_marks.h"
 #include "bare_wipe_loop.h"
 #include "fill_ratio.h"
 #include "wipe/algo_registry.h"
@@ -89,13 +95,43 @@ bool CreateSmallFile(const std::wstring& path) {
   return true;
 }
 
+// The job's side for one file: through the folder's anchor, as a clean does.
+void WipeSmall(CSafeFolders& folders, const std::wstring& path) {
+  CSafeFile file;
+  WipeFile(folders, path, &g_zeroAlgo, 0, nullptr, false, &file);
+  ScrambleAndDelete(file);
+}
+
+std::vector<std::wstring> RandomNames(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  for (int i = 0; i < 26; ++i) names.push_back(MakeRandomName(static_cast<uint32_t>(i), 255 - static_cast<int32_t>(folder.size())));
+  return names;
+}
+
+int CountSmall(std::wstring folder, const std::wstring& side, int count) {
+  if (folder.back() != L'\\') folder += L'\\';
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  for (int i = 0; i < count; ++i) CreateSmallFile(folder + std::to_wstring(i) + L".txt");
+  const std::vector<std::wstring> names = RandomNames(folder);
+  CSafeFolders folders({FolderOf(folder)});
+  uint8_t* buffer = static_cast<uint8_t*>(::VirtualAlloc(nullptr, 131072, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+  MarkRequests("begin");
+  for (int i = 0; i < count; ++i) {
+    const std::wstring path = folder + std::to_wstring(i) + L".txt";
+    if (side == L"job") WipeSmall(folders, path);
+    else BareLoopOne(folder, path, names, buffer);
+  }
+  MarkRequests("end");
+  ::VirtualFree(buffer, 0, MEM_RELEASE);
+  ::RemoveDirectoryW(folder.c_str());
+  return 0;
+}
+
 int BenchSmall(const std::wstring& folder_arg, int count) {
   std::wstring folder = folder_arg;
   if (folder.back() != L'\\') folder += L'\\';
   ::CreateDirectoryW(folder.c_str(), nullptr);
-  const int32_t limit = 255 - static_cast<int32_t>(folder.size());
-  std::vector<std::wstring> names;
-  for (int i = 0; i < 26; ++i) names.push_back(MakeRandomName(static_cast<uint32_t>(i), limit));
+  const std::vector<std::wstring> names = RandomNames(folder);
   uint8_t* buffer = static_cast<uint8_t*>(
       ::VirtualAlloc(nullptr, 131072, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
   // Alternate halves so both loops see a folder of the same size and state.
@@ -115,9 +151,7 @@ int BenchSmall(const std::wstring& folder_arg, int count) {
     for (int i = 0; i < n; ++i) {
       const std::wstring path = folder + L"wipe" + std::to_wstring(i) + L".txt";
       CreateSmallFile(path);
-      CSafeFile file;
-      WipeFile(folders, path, &g_zeroAlgo, 0, nullptr, false, &file);
-      ScrambleAndDelete(file);
+      WipeSmall(folders, path);
     }
     wiped += Seconds(start);
   }
@@ -140,6 +174,7 @@ int main() {
   const std::wstring mode = args.size() > 1 ? args[1] : L"fill";
   if (mode == L"fill") return BenchFill();
   if (mode == L"file" && args.size() > 2) return BenchFile(args[2]);
+  if (mode == L"small" && args.size() > 5 && args[3] == L"count") return CountSmall(args[2], args[4], _wtoi(args[5].c_str()));
   if (mode == L"small" && args.size() > 2) {
     return BenchSmall(args[2], args.size() > 3 ? _wtoi(args[3].c_str()) : 2000);
   }
