@@ -2,7 +2,7 @@
 # Fails when a Windows program imports anything but system DLLs (a missing
 # static link shows up here, not on the user's machine).
 set -u
-allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|SHLWAPI|OLE32|OLEAUT32|COMCTL32|WININET|NTDLL|msvcrt|COMDLG32|VERSION)\.dll$'
+allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|SHLWAPI|OLE32|OLEAUT32|COMCTL32|WININET|NTDLL|BCRYPT|msvcrt|COMDLG32|VERSION)\.dll$'
 status=0
 for exe in "$@"; do
   dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p')

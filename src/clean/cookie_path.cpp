@@ -11,4 +11,10 @@ bool IsPlainPathInside(std::u16string_view path, std::u16string_view folder) {
   return path.size() < kMaxPath && IsAbsoluteFolder(folder) && NamesBelow(folder, path, SameAsciiNoCase);
 }
 
+bool IsCookieFilePath(std::u16string_view path, std::u16string_view cookie_folder) {
+  const std::u16string_view name = path.substr(path.find_last_of(u'\\') + 1);
+  return IsPlainPathInside(path, cookie_folder) && name.size() > 4 &&
+         SameAsciiNoCase(name.substr(name.size() - 4), u".txt");
+}
+
 }  // namespace bpriv

@@ -16,4 +16,9 @@ bool IsCookieKey(std::u16string_view key);
 // dot or blank, "/", control or wildcard character).
 bool IsPlainPathInside(std::u16string_view path, std::u16string_view folder);
 
+// A plain path inside the cookie folder to a file the cache itself could have
+// named for a cookie: its name ends in ".txt" (any case) after at least one
+// character, so never index.dat or another file the cache keeps there.
+bool IsCookieFilePath(std::u16string_view path, std::u16string_view cookie_folder);
+
 }  // namespace bpriv

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "base/unique.h"
 #include "clean/cookie_path.h"
 #include "data/saved_cookies.h"
+#include "data/saved_digest.h"
 #include "safe/safe_file.h"
 #include "wipe/algo_registry.h"
 #include "wipe/file_wiper_win.h"
@@ -17,49 +19,6 @@ namespace bpriv {
 namespace {
 
 constexpr uint32_t kZeroesNameId = 117;
-
-// The saved file read through a buffer: a record is many small fields.
-class CFileSource final : public CByteSource {
- public:
-  explicit CFileSource(HANDLE file) : file_(file), buffer_(64 * 1024) {
-    LARGE_INTEGER size;
-    remaining_ = ::GetFileSizeEx(file, &size) && size.QuadPart > 0 ? static_cast<uint64_t>(size.QuadPart) : 0;
-  }
-  uint64_t Remaining() const override { return remaining_; }
-  bool Read(void* out, size_t size) override {
-    auto* dst = static_cast<uint8_t*>(out);
-    while (size > 0) {
-      if (pos_ == end_) {
-        DWORD got = 0;
-        if (size >= buffer_.size()) {  // large contents bypass the buffer
-          const bool whole = size <= MAXDWORD && ::ReadFile(file_, dst, static_cast<DWORD>(size), &got, nullptr) &&
-                             got == size;
-          Consume(got);
-          return whole;
-        }
-        if (!::ReadFile(file_, buffer_.data(), static_cast<DWORD>(buffer_.size()), &got, nullptr) || got == 0)
-          return false;
-        pos_ = 0;
-        end_ = got;
-      }
-      const size_t n = std::min(size, end_ - pos_);
-      std::memcpy(dst, buffer_.data() + pos_, n);
-      pos_ += n;
-      dst += n;
-      size -= n;
-      Consume(n);
-    }
-    return true;
-  }
-
- private:
-  void Consume(uint64_t n) { remaining_ -= std::min(n, remaining_); }  // the file may change under us
-
-  HANDLE file_;
-  std::vector<uint8_t> buffer_;
-  size_t pos_ = 0, end_ = 0;
-  uint64_t remaining_ = 0;
-};
 
 std::wstring W(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
 
@@ -81,8 +40,8 @@ class CRestore {
     if (!IsCookieKey(r.url)) return false;
     const std::wstring path = W(r.file_name);
     if (!path.empty() &&
-        !IsPlainPathInside(r.file_name, std::u16string_view(reinterpret_cast<const char16_t*>(cookies_.data()),
-                                                            cookies_.size())))
+        !IsCookieFilePath(r.file_name, std::u16string_view(reinterpret_cast<const char16_t*>(cookies_.data()),
+                                                           cookies_.size())))
       return false;
     bool ok = true;
     if (!path.empty() && !r.content.empty()) {
@@ -110,6 +69,15 @@ class CRestore {
   }
 
   CSafeFolders& folders() { return folders_; }
+
+  // Copies a killed run left behind go first: only names that pass the checks.
+  void RemoveLeftoverCopies() {
+    const std::wstring temp = JoinFitting(base_, L"\\BSWFavCookiesTmp");
+    WIN32_FIND_DATAW found;
+    UniqueFindFile find(temp.empty() ? INVALID_HANDLE_VALUE : ::FindFirstFileW((temp + L"\\*").c_str(), &found));
+    for (BOOL more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &found))
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) (void)folders_.Remove(temp + L"\\" + found.cFileName);
+  }
 
  private:
   void CopyAside(const std::wstring& path, const std::string& bytes) {
@@ -155,23 +123,33 @@ int RestoreFavCookies(bool epm, UrlCacheApi& cache, KnownFolderPathFn known_fold
   const std::wstring base = BaseFolder(epm, known_folder);
   const std::wstring saved_path = JoinFitting(base, L"\\Brightsweep\\SavedLowFavCookies1");
   if (saved_path.empty()) return 0;
-  UniqueFile in(::CreateFileW(saved_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   CRestore restore(cache, base, CookieFolder());
-  if (!in) {
+  // Read once, whole, then checked against the digest the save recorded: a
+  // file this agent did not write, or that was changed since, is not restored.
+  std::string bytes;
+  CSafeFile in = restore.folders().Open(saved_path, {GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE});
+  const bool opened = static_cast<bool>(in), read = in && ReadWholeFile(in.get(), &bytes);
+  in.Close();
+  (void)restore.folders().Remove(saved_path + L".new");  // a killed save's
+  restore.RemoveLeftoverCopies();
+  if (!opened) {
     DisposeOfSavedFile(restore.folders(), saved_path);
     return 0;
   }
-  CFileSource source(in.get());
+  const std::vector<Sha256Digest> accepted = ReadSavedDigests(epm);
+  const std::optional<Sha256Digest> digest = read ? Sha256(bytes.data(), bytes.size()) : std::nullopt;
+  if (!digest || std::find(accepted.begin(), accepted.end(), *digest) == accepted.end()) return 0;
+  CMemorySource source(bytes.data(), bytes.size());
   uint32_t count = 0;
   bool failed = !ReadSavedCount(source, &count);
   for (uint32_t i = 0; i < count && !failed; ++i) {
     SavedCookieRecord record;
     failed = !ReadSavedRecord(source, &record) || !restore.Restore(record);
   }
-  in.reset();
   restore.PutBackCopies();
-  if (!failed) DisposeOfSavedFile(restore.folders(), saved_path);
+  if (failed) return 0;
+  DisposeOfSavedFile(restore.folders(), saved_path);
+  (void)WriteSavedDigests(epm, {});
   return 0;
 }
 

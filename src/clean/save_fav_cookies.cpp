@@ -1,12 +1,15 @@
 #include "clean/save_fav_cookies.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "base/unique.h"
 #include "data/name_list_file.h"
-#include "safe/safe_file.h"
 #include "data/saved_cookies.h"
+#include "data/saved_digest.h"
+#include "safe/safe_file.h"
 
 namespace bpriv {
 namespace {
@@ -18,30 +21,27 @@ std::u16string U16(const wchar_t* s) { return s ? std::u16string(reinterpret_cas
 bool ReadCookieFile(const wchar_t* path, std::string* content) {
   UniqueFile file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER size;
-  if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart >= MAXDWORD) return false;
-  try {
-    content->assign(static_cast<size_t>(size.QuadPart), '\0');
-  } catch (const std::bad_alloc&) {
-    return false;  // a buffer that cannot be had fails the save, like a short read
-  }
-  DWORD got = 0;
-  return content->empty() ||
-         (::ReadFile(file.get(), &(*content)[0], static_cast<DWORD>(content->size()), &got, nullptr) &&
-          got == content->size());
+  return file && ReadWholeFile(file.get(), content) && content->size() < MAXDWORD;
 }
 
-bool WriteAll(HANDLE file, const std::string& bytes) {
-  DWORD written = 0;
-  return ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size();
+// The saved file's name taken by the new one in one rename, the old one's
+// digest still accepted until then: a kill at any moment leaves the older
+// saved file whole or the new one, never neither. Any file there goes only
+// when it passes the checks; a link there fails the save.
+bool Replace(CSafeFolders& folders, CSafeFile& written, const std::wstring& saved_path, bool epm,
+             const Sha256Digest& digest) {
+  std::vector<Sha256Digest> accepted = ReadSavedDigests(epm);
+  accepted.resize(std::min<size_t>(accepted.size(), 1));
+  accepted.insert(accepted.begin(), digest);
+  CSafeFile old = folders.Open(saved_path, {DELETE, kShareAll, SafeCreate::kExisting});
+  const bool clear = old || NothingAt(saved_path);
+  old.Close();
+  return clear && WriteSavedDigests(epm, accepted) &&
+         written.Rename(saved_path.substr(saved_path.find_last_of(L'\\') + 1), true) == 0 &&
+         WriteSavedDigests(epm, {digest});
 }
 
 }  // namespace
-
-std::wstring SavedCookiesPath(bool epm, KnownFolderPathFn known_folder) {
-  return JoinFitting(ProductDataFolder(epm, known_folder), L"\\SavedLowFavCookies1");
-}
 
 int SaveFavCookies(bool epm, UrlCacheApi& cache, KnownFolderPathFn known_folder) {
   const std::wstring base = BaseFolder(epm, known_folder);
@@ -52,13 +52,15 @@ int SaveFavCookies(bool epm, UrlCacheApi& cache, KnownFolderPathFn known_folder)
   const std::vector<std::wstring> names = ReadNameList(list_path, 0);
   if (names.empty()) return 0;  // an older saved file stays as it is
 
+  // Written whole under another name first; a killed save's leftover goes.
   CSafeFolders folders({base});
-  CSafeFile file =
-      folders.Open(saved_path, {GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, SafeCreate::kExistingElseNew});
+  const std::wstring new_path = saved_path + L".new";
+  (void)folders.Remove(new_path);
+  CSafeFile file = folders.Open(new_path, {GENERIC_WRITE | DELETE, FILE_SHARE_READ, SafeCreate::kNew});
   if (!file) return 0;
   std::string bytes;
-  AppendUint32Le(static_cast<uint32_t>(names.size()), &bytes);  // placeholder
-  bool failed = !WriteAll(file.get(), bytes);
+  AppendUint32Le(0, &bytes);  // the count, once known
+  bool failed = false;
   uint32_t saved = 0;
   for (size_t i = 0; i < names.size() && !failed; ++i) {
     const std::wstring key = L"Cookie:" + names[i];
@@ -77,28 +79,29 @@ int SaveFavCookies(bool epm, UrlCacheApi& cache, KnownFolderPathFn known_folder)
     SavedCookieRecord record;
     record.url = U16(entry->lpszSourceUrlName);
     record.file_name = U16(entry->lpszLocalFileName);
-    if (!record.file_name.empty() && !ReadCookieFile(entry->lpszLocalFileName, &record.content)) {
-      record.content.clear();  // the record is finished with no content, and the save fails
-      failed = true;
-    }
+    // A file name that is there but empty names no file that can be read.
+    if (entry->lpszLocalFileName && !ReadCookieFile(entry->lpszLocalFileName, &record.content)) failed = true;
     record.expire_time = entry->ExpireTime.dwLowDateTime | (uint64_t{entry->ExpireTime.dwHighDateTime} << 32);
     record.last_modified =
         entry->LastModifiedTime.dwLowDateTime | (uint64_t{entry->LastModifiedTime.dwHighDateTime} << 32);
     record.type = entry->CacheEntryType;
-    bytes.clear();
-    AppendSavedRecord(record, &bytes);
-    if (!WriteAll(file.get(), bytes)) failed = true;
+    try {
+      AppendSavedRecord(record, &bytes);
+    } catch (const std::bad_alloc&) {
+      failed = true;
+    }
   }
-
-  if (saved != 0) {
-    bytes.clear();
-    AppendUint32Le(saved, &bytes);
-    LARGE_INTEGER start = {};
-    if (!::SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN) || !WriteAll(file.get(), bytes)) failed = true;
-  }
-  // Through the handle that was checked and written: while it is open nobody
-  // can rename or replace the name (no delete sharing).
-  if (saved == 0 || failed) (void)file.Delete();
+  std::string count;
+  AppendUint32Le(saved, &count);
+  bytes.replace(0, count.size(), count);
+  std::optional<Sha256Digest> digest;
+  if (saved != 0 && !failed && WriteWholeFile(file.get(), bytes.data(), bytes.size()) &&
+      ::FlushFileBuffers(file.get()) && (digest = Sha256(bytes.data(), bytes.size())) &&
+      Replace(folders, file, saved_path, epm, *digest))
+    return 0;
+  // Found none, or failed: no saved file is left, the older one neither.
+  (void)file.Delete();
+  if (folders.Remove(saved_path)) (void)WriteSavedDigests(epm, {});
   return 0;
 }
 

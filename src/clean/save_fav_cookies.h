@@ -8,14 +8,13 @@
 
 namespace bpriv {
 
-// "<data folder>\SavedLowFavCookies1" and "<data folder>\LowFavCookies1";
-// empty when there is no base folder or a path does not fit.
-std::wstring SavedCookiesPath(bool epm, KnownFolderPathFn known_folder = FindKnownFolderPathFn());
-
 // Reads LowFavCookies1 and writes one record per favourite found in the cache,
-// in list order. Leaves no saved-cookies file when it fails or finds none;
-// leaves an older one untouched when the list is empty or missing. The saved
-// file is written only when it is a plain file with one link. Returns 0.
+// in list order. The file is written whole under another name, flushed, and
+// takes the saved file's name in one rename, its digest recorded where only
+// this user's Medium-integrity processes can write: a kill leaves the older
+// saved file or the new one. Leaves no saved-cookies file when it fails or
+// finds none; leaves an older one untouched when the list is empty or
+// missing. Returns 0.
 int SaveFavCookies(bool epm, UrlCacheApi& cache = WinInetUrlCache(),
                    KnownFolderPathFn known_folder = FindKnownFolderPathFn());
 

@@ -13,7 +13,7 @@ std::vector<std::u16string> ParseNameList(const uint8_t* bytes, size_t size) {
     if (unit == u'\0') break;
     text.push_back(unit);
   }
-  size_t pos = 0;
+  size_t pos = text.empty() || text[0] != u'\uFEFF' ? 0 : 1;  // an editor's mark would hide the first name
   while (pos < text.size()) {
     const size_t cr = text.find(u'\r', pos);
     if (cr == std::u16string::npos) break;

@@ -1,6 +1,7 @@
 // The name-list file format of the favourite-cookie files: UTF-16LE, no
-// byte-order mark (one that is there belongs to the first entry), every entry
-// followed by CR LF. Pure code: bytes in, UTF-16 units out.
+// byte-order mark (one that is there anyway is skipped, not taken into the
+// first entry), every entry followed by CR LF. Pure code: bytes in, UTF-16
+// units out.
 #pragma once
 #include <cstddef>
 #include <cstdint>

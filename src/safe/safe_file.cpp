@@ -2,8 +2,11 @@
 
 #include <winternl.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <new>
 #include <optional>
 
 #include "safe/safe_path.h"
@@ -136,10 +139,11 @@ bool IsAt(HANDLE handle, const std::wstring& anchor_final, const std::vector<std
   return true;
 }
 
-DWORD RenameRelative(HANDLE file, HANDLE root, const std::wstring& name) {
+DWORD RenameRelative(HANDLE file, HANDLE root, const std::wstring& name, bool replace = false) {
   const size_t bytes = name.size() * sizeof(wchar_t);
-  std::vector<BYTE> buffer(offsetof(FILE_RENAME_INFO, FileName) + bytes + sizeof(wchar_t));  // zeroed: no replace
+  std::vector<BYTE> buffer(offsetof(FILE_RENAME_INFO, FileName) + bytes + sizeof(wchar_t));
   auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = replace;
   info->RootDirectory = root;
   info->FileNameLength = static_cast<DWORD>(bytes);
   std::memcpy(info->FileName, name.data(), bytes);
@@ -155,9 +159,9 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name) {
 
 }  // namespace
 
-DWORD CSafeFile::Rename(const std::wstring& name) {
+DWORD CSafeFile::Rename(const std::wstring& name, bool replace) {
   if (!file_ || !IsPlainComponent(U16(name))) return Fail(kErrorNotPlain);
-  const DWORD error = RenameRelative(file_.get(), folder_->handle.get(), name);
+  const DWORD error = RenameRelative(file_.get(), folder_->handle.get(), name, replace);
   if (error == 0) path_ = Join(folder_->path, name);
   return error;
 }
@@ -301,6 +305,11 @@ bool CSafeFolders::RemoveFolder(const std::wstring& path) {
   return ::SetFileInformationByHandle(folder.get(), FileDispositionInfo, &info, sizeof(info)) != FALSE;
 }
 
+bool CSafeFolders::Remove(const std::wstring& path) {
+  CSafeFile file = Open(path, {DELETE, kShareAll, SafeCreate::kExisting});
+  return file ? file.Delete() == 0 : NothingAt(path);
+}
+
 DWORD CSafeFolders::Move(CSafeFile& file, const std::wstring& path) {
   std::wstring name;
   std::shared_ptr<const CheckedFolder> folder = file ? Parent(path, &name) : nullptr;
@@ -333,6 +342,25 @@ bool WriteWholeFile(HANDLE file, const void* data, size_t size) {
   if (size && (!::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) || written != size))
     return false;
   return ::SetEndOfFile(file) != FALSE;
+}
+
+bool ReadWholeFile(HANDLE file, std::string* bytes) {
+  LARGE_INTEGER size, start = {};
+  if (!::GetFileSizeEx(file, &size) || size.QuadPart < 0 || static_cast<uint64_t>(size.QuadPart) > SIZE_MAX / 2 ||
+      !::SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
+    return false;
+  try {
+    bytes->assign(static_cast<size_t>(size.QuadPart), '\0');
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  for (size_t done = 0; done < bytes->size();) {
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes->size() - done, 1u << 30));
+    if (!::ReadFile(file, &(*bytes)[done], want, &got, nullptr) || got == 0) return false;
+    done += got;
+  }
+  return true;
 }
 
 }  // namespace bpriv

@@ -57,9 +57,9 @@ class CSafeFile {
   DWORD attributes() const { return attributes_; }    // as found when opened
   DWORD links() const { return links_; }
 
-  // Gives the file another name in its folder, never over an existing one.
-  // 0, or the Win32 error.
-  DWORD Rename(const std::wstring& name);
+  // Gives the file another name in its folder, over an existing one only
+  // when asked to. 0, or the Win32 error.
+  DWORD Rename(const std::wstring& name, bool replace = false);
   // Marks the file for deletion: it goes when its handle closes. 0, or the error.
   DWORD Delete();
   // The very same file once more, with other access and sharing.
@@ -91,6 +91,9 @@ class CSafeFolders {
   bool MakeFolder(const std::wstring& path);
   // Removes the folder when it is empty and checked.
   bool RemoveFolder(const std::wstring& path);
+  // Deletes the file when it is there and passes the checks; true when
+  // nothing bears the name afterwards.
+  bool Remove(const std::wstring& path);
   // Moves the file into another checked folder under the name `path` ends
   // with, never over an existing name. 0, or the Win32 error.
   DWORD Move(CSafeFile& file, const std::wstring& path);
@@ -115,5 +118,9 @@ UniqueFile OpenStreamOf(HANDLE file, const std::wstring& stream, DWORD access);
 // Writes all bytes through the handle and cuts the file there. False when any
 // step fails.
 [[nodiscard]] bool WriteWholeFile(HANDLE file, const void* data, size_t size);
+
+// Reads the whole file from the start. False when it cannot be read whole or
+// held in memory.
+[[nodiscard]] bool ReadWholeFile(HANDLE file, std::string* bytes);
 
 }  // namespace bpriv

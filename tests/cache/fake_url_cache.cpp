@@ -92,6 +92,7 @@ BOOL FakeUrlCache::FindClose(HANDLE find) {
 }
 
 BOOL FakeUrlCache::GetEntryInfo(const wchar_t* key, INTERNET_CACHE_ENTRY_INFOW* buffer, DWORD* size) {
+  if (on_lookup) on_lookup();
   auto* e = key ? const_cast<FakeEntry*>(Find(key)) : nullptr;
   return e ? Deliver(*this, *e, buffer, size) : Fail(ERROR_FILE_NOT_FOUND);
 }

@@ -35,6 +35,7 @@ class FakeUrlCache final : public UrlCacheApi {
   int dirty_buffers = 0, oversized_claims = 0, find_next_calls = 0, open_finds = 0;
   void (*on_commit)(const wchar_t* key, const wchar_t* local_file) = nullptr;  // before it stores
   void (*on_delete)(const wchar_t* key) = nullptr;  // before it deletes
+  void (*on_lookup)() = nullptr;                     // at each GetEntryInfo
   std::vector<std::wstring> folders;  // what ContainerFolders answers, for either container
 
   void Add(const FakeEntry& entry);

@@ -16,6 +16,7 @@
 #include "clean/save_fav_cookies.h"
 #include "data/name_list.h"
 #include "data/saved_cookies.h"
+#include "data/saved_digest.h"
 #include "support/run_process.h"
 #include "wipe/algo_registry.h"
 
@@ -31,6 +32,7 @@ std::wstring InCookies(const wchar_t* name) { return CookieFolder() + L"\\" + na
 std::wstring Outside(const wchar_t* name) { return BaseFolder(false) + L"\\" + name; }
 
 constexpr uint64_t kExpire = 135107990240000000ull;  // whole seconds: Wine's cache keeps no fraction
+FILETIME Ft(uint64_t t) { return {static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)}; }
 
 SavedCookieRecord Record(const std::wstring& key, const std::wstring& path, const std::string& content) {
   return {std::u16string(key.begin(), key.end()), std::u16string(path.begin(), path.end()), content, kExpire, 0,
@@ -54,10 +56,11 @@ class FavCookies : public ::testing::Test {
   void TearDown() override { test::ResetRealCache(); }
 };
 
-// Tampered saved files: the good first record is committed and its file
-// written (up to a NUL, across the reader's 64 KiB buffer, cut, back from its
-// copy when lost at its commit); the bad second one stops the job before
-// anything of it is written, and the saved file stays.
+// Tampered saved files that bear a good digest: the good first record is
+// committed and its file written (up to a NUL, cut, back from its copy when
+// lost at its commit); the bad second one stops the job before anything of it
+// is written (the cache's own index.dat neither), and the saved file stays.
+// Without a digest of its bytes nothing is written at all.
 TEST_F(FavCookies, TamperedRecordsWriteNothingAndKeepTheSavedFile) {
   const std::wstring victim = Outside(L"victim.txt"), fresh = Outside(L"fresh.txt"), b = InCookies(L"b.txt");
   const std::wstring climb = CookieFolder() + L"\\..\\climbed.txt", linked = InCookies(L"linked.txt");
@@ -72,17 +75,20 @@ TEST_F(FavCookies, TamperedRecordsWriteNothingAndKeepTheSavedFile) {
   };
   std::string overlong = with(L"Cookie:b@x/", b);
   overlong.replace(overlong.size() - 27, 4, "\xFF\xFF\xFF\x7F");  // the content length
+  const std::wstring index = InCookies(L"index.dat");
+  const std::string index_bytes = ReadBytes(index);
   const std::string cases[] = {
       with(L"Cookie:b@x/", victim), with(L"Cookie:b@x/", fresh),         with(L"Cookie:b@x/", climb),
       with(L"Cookie:b@x/", L"\\\\?\\" + b), with(L"http://b.example/", b), with(L"Cookie:b@x/", linked),
       overlong.substr(0, overlong.size() - 30),  // cut in the middle of the second record
-      overlong,
+      overlong,                                  with(L"Cookie:b@x/", index),   with(L"Cookie:b@x/", b + L".dat"),
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     WriteBytes(victim, "victim");
     for (const std::wstring& f : {fresh, linked, b}) ::DeleteFileW(f.c_str());
     ASSERT_TRUE(::CreateHardLinkW(linked.c_str(), victim.c_str(), nullptr)) << ::GetLastError();
     WriteBytes(InData(L"SavedLowFavCookies1"), cases[i]);
+    ASSERT_TRUE(WriteSavedDigests(false, {*Sha256(cases[i].data(), cases[i].size())}));
     WriteBytes(good_file, big + "an older, longer cookie file");
     test::FakeUrlCache cache;
     if (i % 2) cache.on_commit = [](const wchar_t*, const wchar_t* file) { ::DeleteFileW(file); };
@@ -90,9 +96,52 @@ TEST_F(FavCookies, TamperedRecordsWriteNothingAndKeepTheSavedFile) {
     EXPECT_TRUE(cache.size() == 1 && cache.Find(L"Cookie:good@x/")) << "case " << i;
     EXPECT_TRUE(ReadBytes(good_file) == big && ReadBytes(victim) == "victim") << "case " << i;
     EXPECT_FALSE(Exists(fresh) || Exists(climb) || Exists(b) || Exists(Outside(L"BSWFavCookiesTmp"))) << "case " << i;
-    EXPECT_EQ(ReadBytes(InData(L"SavedLowFavCookies1")), cases[i]) << "case " << i;
+    EXPECT_TRUE(ReadBytes(InData(L"SavedLowFavCookies1")) == cases[i] && ReadBytes(index) == index_bytes) << i;
+  }
+  for (const std::vector<Sha256Digest>& digests : {std::vector<Sha256Digest>{}, {*Sha256("other", 5)}}) {
+    WriteBytes(InData(L"SavedLowFavCookies1"), cases[0]);
+    ASSERT_TRUE(WriteSavedDigests(false, digests));
+    test::FakeUrlCache cache;
+    RestoreFavCookies(false, cache);
+    EXPECT_TRUE(cache.size() == 0 && ReadBytes(InData(L"SavedLowFavCookies1")) == cases[0]);
   }
   ::DeleteFileW(linked.c_str());
+}
+
+// The save read back: each field as the cache had it, the favourite not cached
+// left out. The older saved file stays whole on the disk while the save looks
+// favourites up; a favourite whose file is gone fails the next save, which
+// then leaves no saved file, the older one neither, and no digest.
+bool g_older_whole = true;
+TEST_F(FavCookies, SaveWritesEveryFieldOrNothing) {
+  const std::wstring saved = InData(L"SavedLowFavCookies1"), files[] = {InCookies(L"fa.txt"), InCookies(L"fb.txt")};
+  ASSERT_TRUE(agentctl::WriteNameListFile(InData(L"LowFavCookies1"), {L"a@x/", L"none@x/", L"b@x/"}));
+  WriteBytes(saved, "older");
+  test::FakeUrlCache cache;
+  const SavedCookieRecord want[] = {{u"Cookie:a@x/", std::u16string(files[0].begin(), files[0].end()), "A=1", 1ull << 40, 7, 17},
+                                    {u"Cookie:b@x/", std::u16string(files[1].begin(), files[1].end()), "", 5, 1ull << 50, 9}};
+  for (const SavedCookieRecord& r : want) {
+    const std::wstring file(r.file_name.begin(), r.file_name.end());
+    WriteBytes(file, r.content);
+    cache.Add({std::wstring(r.url.begin(), r.url.end()), file, r.type, 0, Ft(r.expire_time), Ft(r.last_modified)});
+  }
+  cache.on_lookup = [] { g_older_whole = g_older_whole && ReadBytes(InData(L"SavedLowFavCookies1")) == "older"; };
+  SaveFavCookies(false, cache);
+  const std::string bytes = ReadBytes(saved);
+  CMemorySource source(bytes.data(), bytes.size());
+  uint32_t count = 0;
+  ASSERT_TRUE(ReadSavedCount(source, &count) && count == 2 && g_older_whole);
+  for (const SavedCookieRecord& r : want) {
+    SavedCookieRecord got;
+    ASSERT_TRUE(ReadSavedRecord(source, &got));
+    EXPECT_TRUE(got.url == r.url && got.file_name == r.file_name && got.content == r.content &&
+                got.expire_time == r.expire_time && got.last_modified == r.last_modified && got.type == r.type);
+  }
+  EXPECT_EQ(ReadSavedDigests(false), std::vector<Sha256Digest>{*Sha256(bytes.data(), bytes.size())});
+  ASSERT_TRUE(::DeleteFileW(files[1].c_str()));
+  SaveFavCookies(false, cache);
+  EXPECT_TRUE(!Exists(saved) && ReadSavedDigests(false).empty());
+  ::DeleteFileW(files[0].c_str());
 }
 
 // Over the real cache: hard links planted under the agent's own names keep

@@ -21,13 +21,13 @@ std::string Le(const std::u16string& text) {  // UTF-16LE bytes, written out her
   return bytes;
 }
 
-// Entries end with CR (its LF skipped unread); a BOM belongs to the first
-// entry; an odd final byte is ignored; U+0000 ends the text. Read from a heap
+// Entries end with CR (its LF skipped unread); one leading BOM is skipped;
+// an odd final byte is ignored; U+0000 ends the text. Read from a heap
 // copy of exactly the size, so the sanitizer sees any read past it.
 TEST(NameList, ParseEveryCaseOfTheFormatAndWriteLittleEndian) {
   const std::pair<std::string, std::vector<std::u16string>> cases[] = {
       {Le(u"a@x/\r\nb@y/"), {u"a@x/"}}, {Le(u"a\r\nb\r"), {u"a", u"b"}}, {Le(u"a\n"), {}}, {"\r", {}}, {"", {}},
-      {Le(u"\uFEFFa\r\nb\r\n"), {u"\uFEFFa", u"b"}}, {Le(u"\r\na\r\n\r\n"), {u"", u"a", u""}},
+      {Le(u"\uFEFFa\r\nb\r\n"), {u"a", u"b"}}, {Le(u"\uFEFF\uFEFFa\r\n"), {u"\uFEFFa"}}, {Le(u"\r\na\r\n\r\n"), {u"", u"a", u""}},
       {Le(u"a\r\nb\r\n") + "A", {u"a", u"b"}}, {Le(u"a\r\nb\0\r\nc\r\n"s), {u"a"}}, {Le(u"a\r\0\nb\r\n"s), {u"a"}},
       {"\x3A\x04\xE9\x00\x0D\x00\x0A\x00"s, {u"\u043A\u00E9"}},
   };

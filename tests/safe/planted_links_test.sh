@@ -21,9 +21,9 @@ mkdir -p "$short" "$long"
 kinds="short long dangling-short dangling-long"
 planted=() serial=0
 
-# plant AT KIND [NAME[=SOURCE] ...]: AT becomes a link to a new target of
-# KIND: a file, or with NAMEs a folder of such files (SOURCE's bytes, or a
-# victim's text); nothing at all for the dangling kinds.
+# plant AT KIND [=SOURCE | NAME[=SOURCE] ...]: AT becomes a link to a new
+# target of KIND: a file, or with NAMEs a folder of such files (SOURCE's
+# bytes, or a victim's text); nothing at all for the dangling kinds.
 plant() {
   local at=$1 kind=$2 target=$short
   shift 2
@@ -32,7 +32,8 @@ plant() {
   target=$target/t$((++serial))
   case $kind in
     dangling*) ;;
-    *) if [ $# -eq 0 ]; then printf 'victim %s' "$serial" >"$target"; else
+    *) if [ $# -eq 0 ]; then printf 'victim %s' "$serial" >"$target"
+       elif [ "${1#=}" != "$1" ]; then cp "${1#=}" "$target"; else
          mkdir "$target"
          for n in "$@"; do
            if [ "${n#*=}" != "$n" ]; then cp "${n#*=}" "$target/${n%%=*}"; else printf 'victim %s' "$n" >"$target/$n"; fi
@@ -56,7 +57,8 @@ check() {
   planted=()
 }
 run() { agentctl run "$@" >/dev/null; }
-listed() { agentctl list --job "$1" | tr -d '\r'; }
+# A listing that waits for every answer (/EPM): records cannot be lost to load.
+listed() { agentctl list --job "$1" --epm | tr -d '\r'; }
 
 # The cleans, both modes: a link in place of each of four files, one kind
 # each, beside a plain file that goes.
@@ -94,18 +96,22 @@ for job in /BSWCLEARTIF20-0-0 /BSWCLEARTIF21-0-0; do
   done
 done
 
-# The favourite jobs: a saved file of four cookies to restore.
+# The favourite jobs: a saved file of four cookies to restore, and its digest,
+# put back before each restore (a restore that succeeds removes both).
 out=$(agentctl seed --clear --cookie r1@l.example/ --cookie r2@l.example/ --cookie r3@l.example/ \
       --cookie r4@l.example/ --names LowFavCookies1 r1@l.example/,r2@l.example/,r3@l.example/,r4@l.example/)
 first=$(unix_path "$(seeded_file cookie "$out" r1)")
 run /BSWSAVECOOKIES
 saved=$victims.saved
-mv "$data/SavedLowFavCookies1" "$saved" || fail "no saved file to start from"
+mv "$data/SavedLowFavCookies1" "$saved" && cp "$digest" "$saved.sha256" || fail "no saved file to start from"
+ready() { cp "$saved" "$data/SavedLowFavCookies1" && cp "$saved.sha256" "$digest"; }
 agentctl seed --names CFL458392 r1@l.example/ >/dev/null
 
 for k in $kinds; do
-  # In place of the saved file, the favourite list's output and the export.
-  plant "$data/SavedLowFavCookies1" "$k"
+  # In place of the saved file (a good one), the favourite list's output and
+  # the export.
+  cp "$saved.sha256" "$digest"
+  plant "$data/SavedLowFavCookies1" "$k" ="$saved"
   plant "$data/CFL458391" "$k"
   plant "$data/777Cookies" "$k"
   before=$(snapshot)
@@ -116,6 +122,7 @@ for k in $kinds; do
   check "saved, list and export files $k"
 
   # In place of the data folder, holding files of the same names.
+  cp "$saved.sha256" "$digest"
   mv "$data" "$data.real"
   plant "$data" "$k" LowFavCookies1="$data.real/LowFavCookies1" SavedLowFavCookies1="$saved" \
         CFL458392="$data.real/CFL458392" CFL458391 777Cookies
@@ -128,7 +135,7 @@ for k in $kinds; do
   mv "$data.real" "$data"
 
   # In place of BSWFavCookiesTmp: the cookies come back without copies.
-  cp "$saved" "$data/SavedLowFavCookies1"
+  ready
   plant "$base/BSWFavCookiesTmp" "$k" "$(basename "$first")"
   before=$(snapshot)
   run /BSWRESTORECOOKIES
@@ -136,7 +143,7 @@ for k in $kinds; do
   [ -e "$data/SavedLowFavCookies1" ] && fail "BSWFavCookiesTmp $k: the restore failed"
 
   # In place of the first cookie file: the restore stops, the saved file stays.
-  cp "$saved" "$data/SavedLowFavCookies1"
+  ready
   plant "$first" "$k"
   before=$(snapshot)
   run /BSWRESTORECOOKIES
@@ -145,7 +152,7 @@ for k in $kinds; do
 done
 
 # In place of each copy, one kind each.
-cp "$saved" "$data/SavedLowFavCookies1"
+ready
 mkdir -p "$base/BSWFavCookiesTmp"
 i=0
 for k in $kinds; do
@@ -155,5 +162,5 @@ done
 before=$(snapshot)
 run /BSWRESTORECOOKIES
 check "copies"
-rm -f "$saved"
+rm -f "$saved" "$saved.sha256"
 exit $status

@@ -3,7 +3,8 @@
 # on drive C behind a Unix symbolic link, and helpers to run programs there.
 #   make_prefix_copy BUILD plain|appdata|profile
 # sets: prefix, user, base (LocalLow), data (its Brightsweep), cookies (the
-# cookie folder), all Unix paths; removes the copy when the shell exits.
+# cookie folder), digest (the saved file's accepted digests), all Unix paths;
+# removes the copy when the shell exits.
 
 make_prefix_copy() {
   build=$1
@@ -25,6 +26,7 @@ make_prefix_copy() {
   base=$prefix/drive_c/users/$user/AppData/LocalLow
   data=$base/Brightsweep
   cookies=$prefix/drive_c/users/$user/AppData/Local/Microsoft/Windows/INetCookies
+  digest=$prefix/drive_c/users/$user/AppData/Local/Brightsweep/SavedLowFavCookies1.low.sha256
 }
 
 wineserver_wait() { WINEPREFIX="$prefix" timeout 10 wineserver -w 2>/dev/null; }

@@ -7,6 +7,7 @@
 #include "clean/clear_temp_files.h"
 #include "clean/restore_fav_cookies.h"
 #include "data/saved_cookies.h"
+#include "data/saved_digest.h"
 #include "wipe/algo_registry.h"
 #include "wipe/file_wiper_win.h"
 #include "wipe/scramble_name_win.h"
@@ -62,6 +63,7 @@ TEST(SafeFolders, AFolderSwappedDuringTheJobLeadsNowhere) {
                     &saved);
   ::CreateDirectoryW(ProductDataFolder(false).c_str(), nullptr);
   WriteBytes(ProductDataFolder(false) + L"\\SavedLowFavCookies1", saved);
+  ASSERT_TRUE(WriteSavedDigests(false, {*Sha256(saved.data(), saved.size())}));
   cache.on_commit = [](const wchar_t*, const wchar_t*) { SwapFolder(); };
   RestoreFavCookies(false, cache);
   EXPECT_TRUE(cache.Find(L"Cookie:s@x/") && ReadBytes(cookie) == "cookie");

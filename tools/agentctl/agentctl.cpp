@@ -1,8 +1,10 @@
 // agentctl: plays the controller's side of BPrivSvc.exe.
 #include <windows.h>
+#include <wininet.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -68,6 +70,9 @@ const wchar_t kUsage[] =
     L"                                 cache key, a cookie file path and its text\n"
     L"                                 (- for none); a year ahead, cookie type.\n"
     L"                                 FILE as for --names (--epm-saved)\n"
+    L"  cookie URL\n"
+    L"      Prints the cookies the cache would send with a request for URL\n"
+    L"      (InternetGetCookieW), or none.\n"
     L"  help\n"
     L"      Prints this text.\n"
     L"\n"
@@ -129,6 +134,22 @@ int RunCommand(const Args& args) {
   return 0;
 }
 
+// The cookies the cache would send with a request for the URL
+// (InternetGetCookieW), or "none".
+int CookieCommand(const Args& args) {
+  if (args.size() != 1) return Usage(L"cookie needs one URL");
+  DWORD size = 0;
+  std::wstring text;
+  if (::InternetGetCookieW(args[0].c_str(), nullptr, nullptr, &size) && size > 0) {
+    text.resize(size / sizeof(wchar_t) + 1);
+    size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (!::InternetGetCookieW(args[0].c_str(), nullptr, &text[0], &size)) text.clear();
+    text.resize(std::wcslen(text.c_str()));
+  }
+  PrintLine(text.empty() ? L"none" : text);
+  return 0;
+}
+
 }  // namespace agentctl
 
 int wmain(int argc, wchar_t** argv) {
@@ -141,6 +162,7 @@ int wmain(int argc, wchar_t** argv) {
       {L"list", agentctl::ListCommand},
       {L"clean", agentctl::CleanCommand},
       {L"seed", agentctl::SeedCommand},
+      {L"cookie", agentctl::CookieCommand},
   };
   agentctl::Args args(argv + std::min(argc, 2), argv + argc);
   std::wstring command = argc >= 2 ? argv[1] : L"";
