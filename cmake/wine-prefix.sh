@@ -30,6 +30,8 @@ if [ ! -f "$WINEPREFIX/.bpriv-ready" ]; then
     wineboot -i && wineserver -w &&
     wine "$REG" add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f &&
     wine "$REG" add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d '' /f &&
+    # A crash ends the program with its code at once, not in a debugger that waits.
+    wine "$REG" add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d false /f &&
     wineserver -w
   } >"$WINEPREFIX.log" 2>&1 || { echo "wine prefix set-up failed, see $WINEPREFIX.log" >&2; exit 1; }
   touch "$WINEPREFIX/.bpriv-ready"

@@ -88,7 +88,7 @@ int RunCleanJob(const CleanJobSetup& setup, CleanWorkerProc worker) {
     delete[] std::exchange(record.job_args, nullptr);
     record.done_flag.store(1);
   }
-  (void)dialog.Run();
+  (void)dialog.Run(thread.get());  // null without a worker: the dialog ends at its first tick
   if (thread && record.done_flag.load() == 0) {
     if (setup.bounded_wait_ms == 0 || ::WaitForSingleObject(thread.get(), setup.bounded_wait_ms) != WAIT_OBJECT_0)
       (void)::WaitForSingleObject(thread.get(), INFINITE);  // the worker always ends

@@ -158,11 +158,9 @@ void DecideTick(ProgressRecord& record, TickMemory& memory, const TickSettings& 
     if (memory.stop_delay == 0) tick.Add(TickChange::kDisable, kCtlStop);
     memory.stop_delay += kTickIntervalMs;
   }
-  // The worker is finished: nothing of the record is shown any more.
-  if (record.done_flag.load(std::memory_order_acquire) == 1) {
-    tick.Add(TickChange::kEnd, kTickDialog);
-    return;
-  }
+  // Read first: once the worker is finished, what it wrote before is all
+  // there, and this last tick shows it before the dialog ends.
+  const bool done = record.done_flag.load(std::memory_order_acquire) == 1;
 
   const std::u16string_view item = ReadText(record.current_item);
   if (!item.empty() ? item != memory.last_item : !memory.last_item.empty()) {
@@ -214,6 +212,7 @@ void DecideTick(ProgressRecord& record, TickMemory& memory, const TickSettings& 
     memory.last_heading.assign(heading);
     tick.Text(kCtlHeading, memory.last_heading);
   }
+  if (done) tick.Add(TickChange::kEnd, kTickDialog);
 }
 
 }  // namespace bpriv

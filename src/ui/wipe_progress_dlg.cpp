@@ -69,6 +69,15 @@ class CDialogView : public CTickWindow {
 
 bool Load(CStringTable& strings, uint32_t id, std::wstring* text) { return strings.Load(id, text); }
 
+// The object whose dialog this thread is creating: the only one that
+// WM_INITDIALOG binds to a window.
+thread_local CWipeProgressDlg* t_creating = nullptr;
+
+// Messages that would re-initialise, destroy or unbind the dialog: the
+// system sends them on the dialog's own thread, never from another one, and
+// never posts them.
+bool IsTeardownOrInit(UINT msg) { return msg == WM_INITDIALOG || msg == WM_DESTROY || msg == WM_NCDESTROY; }
+
 }  // namespace
 
 CWipeProgressDlg::CWipeProgressDlg() {
@@ -82,7 +91,7 @@ CWipeProgressDlg::~CWipeProgressDlg() {
   if (hwnd_ != nullptr) ::DestroyWindow(hwnd_);
 }
 
-int CWipeProgressDlg::Run() {
+int CWipeProgressDlg::Run(HANDLE worker) {
   in_modal_run_ = 1;
   modal_result_ = -1;
   loop_flags_ |= kLoopContinueModal;
@@ -92,11 +101,13 @@ int CWipeProgressDlg::Run() {
     CModuleActivation activation(module);
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_ANIMATE_CLASS | ICC_PROGRESS_CLASS};
     (void)::InitCommonControlsEx(&icc);
+    t_creating = this;
     hwnd = ::CreateDialogParamW(module, MAKEINTRESOURCEW(IDD_WIPE_PROGRESS), nullptr, &DialogProc,
                                 reinterpret_cast<LPARAM>(this));
+    t_creating = nullptr;
   }
   if (hwnd != nullptr && (loop_flags_ & kLoopContinueModal) != 0)
-    (void)RunMessageLoop(kLoopShowIdle | kLoopNoIdleMsg);
+    (void)RunMessageLoop(kLoopShowIdle | kLoopNoIdleMsg, worker);
   if (hwnd != nullptr) {
     ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                    SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -107,7 +118,7 @@ int CWipeProgressDlg::Run() {
   return modal_result_;
 }
 
-int CWipeProgressDlg::RunMessageLoop(uint32_t flags) {
+int CWipeProgressDlg::RunMessageLoop(uint32_t flags, HANDLE worker) {
   bool show_on_idle = (flags & kLoopShowIdle) != 0 &&
                       (::GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE) == 0;
   loop_flags_ |= kLoopRunning;
@@ -126,7 +137,15 @@ int CWipeProgressDlg::RunMessageLoop(uint32_t flags) {
       }
       if (::SendMessageW(hwnd_, kKickIdleMessage, 0, idle_count++) == 0) idle_pass_due = false;
     }
+    if (worker != nullptr && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (::MsgWaitForMultipleObjectsEx(1, &worker, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) {
+        worker = nullptr;
+        OnWorkerEnded();
+      }
+      continue;
+    }
     if (::GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
+    if (IsTeardownOrInit(msg.message)) continue;  // posted by someone else
     // Keyboard navigation between the buttons, as in any dialog.
     if (hwnd_ != nullptr && ::IsDialogMessageW(hwnd_, &msg)) continue;
     ::TranslateMessage(&msg);
@@ -138,8 +157,15 @@ int CWipeProgressDlg::RunMessageLoop(uint32_t flags) {
 
 INT_PTR CALLBACK CWipeProgressDlg::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   try {
+    // Any program can send any message: these count only from this thread,
+    // and are swallowed (handled, result 0) from any other.
+    if (IsTeardownOrInit(msg) && ::InSendMessageEx(nullptr) != ISMEX_NOSEND) {
+      ::SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, 0);
+      return TRUE;
+    }
     if (msg == WM_INITDIALOG) {
       auto* self = reinterpret_cast<CWipeProgressDlg*>(lp);
+      if (self == nullptr || self != t_creating || self->hwnd_ != nullptr) return FALSE;
       ::SetWindowLongPtrW(hwnd, DWLP_USER, lp);
       self->hwnd_ = hwnd;
       self->OnInitDialog();
@@ -328,6 +354,14 @@ void CWipeProgressDlg::Tick() {
   const TickSettings settings{wipe_mode_, scheduler_mode_, &strings_};
   DecideTick(record_, tick_, settings, view, &changes_);
   if (!changes_.empty()) ApplyTick(changes_);
+}
+
+void CWipeProgressDlg::OnWorkerEnded() {
+  // The worker set the done flag last; a worker that ended without it can no
+  // longer write into the record either.
+  if ((loop_flags_ & kLoopContinueModal) == 0) return;  // its tick came first
+  Tick();
+  if ((loop_flags_ & kLoopContinueModal) != 0) EndModal();
 }
 
 void CWipeProgressDlg::EndModal() {

@@ -40,8 +40,10 @@ class CWipeProgressDlg {
 
   // Creates the dialog from template 648 and returns when it has ended:
   // 0 when the worker finished, -1 when the dialog could not be created or
-  // its loop ended otherwise (a WM_QUIT from someone else).
-  int Run();
+  // its loop ended otherwise (a WM_QUIT from someone else). The end of the
+  // `worker` thread, when given, ends the dialog too, whatever became of its
+  // timer.
+  int Run(HANDLE worker = nullptr);
 
   // Shared with the worker thread (and the file wiper).
   ProgressRecord& Record() { return record_; }
@@ -68,7 +70,8 @@ class CWipeProgressDlg {
   void CentreInWorkArea();
   void AddTrayIcon();
   void EndModal();
-  int RunMessageLoop(uint32_t flags);
+  int RunMessageLoop(uint32_t flags, HANDLE worker);
+  void OnWorkerEnded();
   void SetItemText(int id, uint32_t string_id);
   void ApplyTick(const std::vector<TickChange>& changes);
 

@@ -44,7 +44,8 @@ class ProgressTick : public ::testing::Test, CTickWindow {
 // A 64-bit count (the shift by 20, the decimal text). Without a heading the
 // scheduler's is written into the record, cut to its size. An idle tick
 // decides nothing; the count's format replaces %s in turn and keeps the rest;
-// Stop is disabled once; the done flag ends the dialog before anything is drawn.
+// Stop is disabled once; the tick that sees the done flag draws the last
+// count, then ends the dialog.
 TEST_F(ProgressTick, FirstTickDrawsIdleTickDecidesNothingStopAndDone) {
   record.bytes_done = ~uint64_t{0} - 1;
   SetItem(u"C:\\a.txt");
@@ -57,9 +58,11 @@ TEST_F(ProgressTick, FirstTickDrawsIdleTickDecidesNothingStopAndDone) {
   EXPECT_EQ(FormatCount(u"%s of %s, 100%% %d %s end %", u"a", u"b"), u"a of b, 100% %d  end %");
   record.stop_flag = 1;
   EXPECT_TRUE(Find(Tick(), TickChange::kDisable, kCtlStop));
+  record.bytes_done = 3 << 20;
   record.done_flag = 1;
   const Changes changes = Tick();
-  EXPECT_TRUE(changes.size() == 1 && changes[0].kind == TickChange::kEnd) << "no second disable";
+  EXPECT_TRUE(changes.size() == 2 && TextOf(changes, kCtlByteCount) == u"3 MB (3145728 bytes) deleted" &&
+              changes[1].kind == TickChange::kEnd) << "no second disable";
 }
 
 // step: the one that sees a change, 0 both, 1 bytes, 2 files.

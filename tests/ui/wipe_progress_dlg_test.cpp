@@ -116,5 +116,24 @@ TEST(WipeProgressDlg, SetUpTrayDaemonHideAndStop) {
   EXPECT_EQ(told, 1);
 }
 
+// Another program at progress_demo's dialog: what would destroy, re-initialise
+// (with a wild lParam) or unbind it is ignored; a close and a posted WM_QUIT
+// are the controls. Each time the demo ends with its code soon after its last
+// item (ten of 100 ms), and nothing crashes.
+TEST(WipeProgressDlg, ForeignMessagesNeitherHangNorCrashIt) {
+  const std::wstring demo = test::BesideTests(L"progress_demo.exe");
+  const struct { UINT msg; LPARAM lp; } cases[] = {
+      {WM_DESTROY, 0}, {WM_NCDESTROY, 0}, {WM_INITDIALOG, 0x530}, {WM_CLOSE, 0}, {WM_QUIT, 0}};
+  for (const auto& c : cases) {
+    test::StartedProcess process(demo, L"\"" + demo + L"\" 0 10 100", true);
+    HWND d = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (d = FindDialogWith(IDC_STOP)) != nullptr; })) << c.msg;
+    DWORD_PTR ignored = 0;
+    if (c.msg == WM_QUIT) ::PostMessageW(d, c.msg, 0, c.lp);
+    else ::SendMessageTimeoutW(d, c.msg, 0, c.lp, SMTO_ABORTIFHUNG, 2000, &ignored);
+    EXPECT_EQ(process.WaitExit(1000 + 5000), 0u) << c.msg;
+  }
+}
+
 }  // namespace
 }  // namespace bpriv

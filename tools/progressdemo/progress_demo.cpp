@@ -70,7 +70,7 @@ int wmain(int argc, wchar_t** argv) {
   DemoJob job{&dlg, Arg(argc, argv, 2, 40), Arg(argc, argv, 3, 200)};
   const uintptr_t thread = _beginthreadex(nullptr, 0, &DemoWorker, &job, 0, nullptr);
   if (thread == 0) return 1;
-  (void)dlg.Run();
+  (void)dlg.Run(reinterpret_cast<HANDLE>(thread));
   // The record lives in the dialog object: it must outlive the worker.
   ::WaitForSingleObject(reinterpret_cast<HANDLE>(thread), INFINITE);
   ::CloseHandle(reinterpret_cast<HANDLE>(thread));
