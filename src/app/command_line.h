@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "clean/clean_params.h"
+
 namespace bpriv {
 
 enum class Job {
@@ -17,13 +19,6 @@ enum class Job {
   kGetFavList,
   kClearTempFiles,
   kClearCookies,
-};
-
-struct CleanParams {
-  int32_t display = 0;   // 0..3, becomes the progress dialog's display flags
-  bool wipe = false;     // wipe rather than delete
-  int32_t algorithm = 0; // index into the wipe-algorithm registry
-  int32_t options = 0;   // option word of the file wiper
 };
 
 struct Command {

@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <string>
 
-#include "app/command_line.h"
+#include "clean/clean_params.h"
 #include "cache/cache_entry_reader.h"
 #include "cache/url_cache_api.h"
 #include "data/data_folder.h"
 #include "safe/safe_file.h"
-#include "ui/progress_record.h"
+#include "wipe/progress_record.h"
 
 namespace bpriv {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
+#include "clean/clean_params.h"
 #include "clean/clean_job.h"
 
 namespace bpriv {

@@ -2,7 +2,7 @@
 // that is not a cookie or history entry loses its cache entry, and its file is
 // deleted or, in wipe mode, overwritten, renamed and deleted.
 #pragma once
-#include "app/command_line.h"
+#include "clean/clean_params.h"
 #include "clean/clean_job.h"
 
 namespace bpriv {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/progress_record.h"
+#include "wipe/progress_record.h"
 #include "wipe/string_table.h"
 
 namespace bpriv {

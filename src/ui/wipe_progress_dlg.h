@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "ui/progress_record.h"
+#include "wipe/progress_record.h"
 #include "ui/progress_tick.h"
 #include "ui/tray_icon.h"
 #include "wipe/wipe_platform_win.h"

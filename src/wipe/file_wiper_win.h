@@ -8,7 +8,7 @@
 #include <string>
 
 #include "safe/safe_file.h"
-#include "ui/progress_record.h"
+#include "wipe/progress_record.h"
 #include "wipe/overwrite_passes.h"
 
 namespace bpriv {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "ui/progress_record.h"
+#include "wipe/progress_record.h"
 
 namespace bpriv {
 
