@@ -15,7 +15,9 @@ NtQueryInformationFileFn g_test_query = nullptr;
 StreamOpenFn g_test_open = nullptr;
 alignas(8) uint8_t g_answer[kStreamAnswerBytes];
 
-NtQueryInformationFileFn FindQuery() {
+}  // namespace
+
+NtQueryInformationFileFn FindStreamQuery() {
   if (g_test_query != nullptr) return g_test_query;
   if (g_ntdll == nullptr) {
     // Already loaded in every process; a miss is tried again next call.
@@ -27,13 +29,11 @@ NtQueryInformationFileFn FindQuery() {
   return g_query;
 }
 
-}  // namespace
-
 void SetStreamQueryForTest(NtQueryInformationFileFn query) { g_test_query = query; }
 void SetStreamOpenForTest(StreamOpenFn open) { g_test_open = open; }
 
 int ListStreams(HANDLE file, std::vector<StreamEntry>* streams, bool remove_suffix) {
-  const NtQueryInformationFileFn query = FindQuery();
+  const NtQueryInformationFileFn query = FindStreamQuery();
   if (query == nullptr) return 0;
   IO_STATUS_BLOCK status_block = {};
   const LONG status = query(file, &status_block, g_answer, kStreamAnswerBytes, kFileStreamInformation);

@@ -29,6 +29,9 @@ int ListStreams(HANDLE file, std::vector<StreamEntry>* streams, bool remove_suff
 // relative to the file's own handle.
 UniqueFile OpenStream(HANDLE file, const std::wstring& name);
 
+// The query as ListStreams calls it: the seam's, or the one found in ntdll.
+NtQueryInformationFileFn FindStreamQuery();
+
 // Seams: replace the query found in ntdll and the stream open (Wine has no
 // streams); nullptr goes back to the real ones.
 using StreamOpenFn = HANDLE (*)(HANDLE file, const std::wstring& name);

@@ -39,8 +39,14 @@ TEST(TrayIcon, TipLimitAndARefusedRemoval) {
   }
 }
 
-// Close (it hides), the tray's messages, foreign ones too, and Stop answered No then Yes.
+// The caption once shown; the Sched box ticked; close (it hides), the tray's
+// messages, foreign ones too, and Stop answered No then Yes.
 void PlayTheUser(CWipeProgressDlg& dlg, HWND d, DWORD thread) {
+  wchar_t caption[80] = {};
+  ::GetWindowTextW(d, caption, 80);
+  EXPECT_STREQ(caption, L"Deleting and wiping...") << "the caption after the first show";
+  ::CheckDlgButton(d, IDC_SCHED, BST_CHECKED);
+  ::SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_SCHED, BN_CLICKED), 0);
   ::SendMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_TRUE(WaitUntil([&] { return !Visible(d); })) << "closing hides";
   ::SendMessageW(d, kTrayCallbackMessage, kTrayIconId + 1, WM_LBUTTONDBLCLK);
@@ -65,8 +71,10 @@ void PlayTheUser(CWipeProgressDlg& dlg, HWND d, DWORD thread) {
 }
 
 // Display digit 3 starts hidden and is shown at the first idle moment; the
-// tray icon is added and removed once; the sweep daemon is told once; the
-// timer's tick draws into the dialog; then the user plays.
+// sweep daemon is told once a run; the timer's tick draws into the dialog;
+// then the user plays. The tray icon: with AdvOpts 0 added and removed once;
+// with bit 0, only while the dialog shows. Sched goes into the product key,
+// 0 for a ticked box, only where the key exists.
 TEST(WipeProgressDlg, SetUpTrayDaemonHideAndStop) {
   static int told = 0;
   WNDCLASSW wc = {};
@@ -79,11 +87,18 @@ TEST(WipeProgressDlg, SetUpTrayDaemonHideAndStop) {
   ASSERT_NE(::RegisterClassW(&wc), 0);
   // The process's end takes the window and class away.
   ::CreateWindowW(kDaemonWindowClass, L"", WS_OVERLAPPED, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr);
-  ::RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);  // AdvOpts 0: the icon stays while hidden
+  for (const DWORD adv_opts : {0ul, 1ul}) {
+  ::RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
+  HKEY key = nullptr;
+  if (adv_opts) {
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+    ::RegSetValueExW(key, kAdvOptsValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&adv_opts), 4);
+  }
   CFakeShell tray;
   CWipeProgressDlg dlg;
   dlg.SetNotifyIconShell(tray);
   dlg.SetDisplayFlags(3);  // hidden at set-up
+  dlg.SetSchedulerMode(0);
   // The dialog runs on this thread while another plays the user; its end is the worker's end.
   const DWORD thread = ::GetCurrentThreadId();
   std::thread user([&] {
@@ -103,7 +118,16 @@ TEST(WipeProgressDlg, SetUpTrayDaemonHideAndStop) {
   user.join();
   MSG msg;
   EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "a WM_QUIT outlived the run";
-  ASSERT_TRUE(tray.calls.size() == 2 && tray.calls[0].first == NIM_ADD && tray.calls[1].first == NIM_DELETE);
+  std::vector<DWORD> calls;
+  for (const auto& call : tray.calls) calls.push_back(call.first);
+  const std::vector<DWORD> want_calls = adv_opts ? std::vector<DWORD>{NIM_ADD, NIM_DELETE, NIM_ADD, NIM_DELETE}
+                                                 : std::vector<DWORD>{NIM_ADD, NIM_DELETE};
+  EXPECT_EQ(calls, want_calls);
+  DWORD sched = 7, size = sizeof sched;
+  EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, kProductKey, kSchedValue, RRF_RT_DWORD, nullptr, &sched, &size),
+            adv_opts ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(sched, adv_opts ? 0u : 7u);
+  if (key) ::RegCloseKey(key);
   // The record's size is the 64-bit layout's own (952), not the 32-bit 936; the tip is the resources' own.
   const NOTIFYICONDATAW& added = tray.calls[0].second;
   EXPECT_EQ(added.cbSize, sizeof(void*) == 8 ? 952u : 936u);
@@ -113,7 +137,9 @@ TEST(WipeProgressDlg, SetUpTrayDaemonHideAndStop) {
   EXPECT_EQ(added.uFlags, UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP));
   EXPECT_TRUE(tip_length > 0 && added.szTip == std::wstring(tip, tip_length));
   EXPECT_TRUE(tray.calls[1].second.hWnd == added.hWnd && tray.calls[1].second.uID == kTrayIconId);
-  EXPECT_EQ(told, 1);
+  }
+  ::RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
+  EXPECT_EQ(told, 2);
 }
 
 // Another program at progress_demo's dialog: what would destroy, re-initialise

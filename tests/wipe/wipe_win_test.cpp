@@ -9,6 +9,9 @@
 #include "wipe/file_wiper_win.h"
 #include "wipe/list_streams_win.h"
 #include "wipe/random.h"
+#include "wipe/seed_inputs_win.h"
+#include "wipe/wipe_platform_win.h"
+#include "wipe/wipe_settings_win.h"
 #include "wipe/wipe_algo.h"
 
 namespace bpriv {
@@ -104,6 +107,42 @@ TEST(WipeFile, StreamsOnlyWhenAskedAndAFileInUseOnlyWithRetry) {
   std::thread release([&] { ::Sleep(300), ::CloseHandle(holder); });
   EXPECT_EQ(Wipe(path, &g_zeroAlgo, 0, nullptr, true), 1);
   release.join();
+}
+
+// The platform as the wipe engine reads it: AdvOpts of any type up to 4 bytes
+// (0 when longer or absent, result 0 without the key); the seed inputs of
+// this thread and process; the stream query found in ntdll; the system's text
+// for an error in a box with the resources' caption, no box without a text.
+TEST(WipePlatform, SettingsSeedInputsStreamQueryAndErrorBox) {
+  const wchar_t kKey[] = L"Software\\BprivTest";
+  uint32_t word = 1;
+  ::RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
+  EXPECT_TRUE(LoadWipeSettingsFrom(HKEY_CURRENT_USER, kKey) == 0 && GetWipeSettings(&word) == 1 && word == 0);
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr), 0);
+  const struct { DWORD type; Bytes value; uint32_t word; } cases[] = {
+      {REG_DWORD, "\x78\x56\x34\x12", 0x12345678}, {REG_BINARY, "\x01\x82", 0x8201}, {REG_SZ, "1\0\0\0", 0x31},
+      {REG_BINARY, "\x01\x02\x03\x04\x05", 0}};
+  for (const auto& c : cases) {
+    ::RegSetValueExW(key, kAdvOptsValue, 0, c.type, reinterpret_cast<const BYTE*>(c.value.data()), DWORD(c.value.size()));
+    EXPECT_TRUE(LoadWipeSettingsFrom(HKEY_CURRENT_USER, kKey) == 1 && GetWipeSettings(&word) && word == c.word) << c.word;
+  }
+  ::RegCloseKey(key);
+  ::RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
+  const DWORD tick = ::GetTickCount();
+  const SeedInputs in = ReadPlatformSeedInputs();
+  EXPECT_TRUE(in.thread_id == ::GetCurrentThreadId() && in.process_id == ::GetCurrentProcessId() && in.tick - tick < 1000);
+  EXPECT_EQ(reinterpret_cast<void*>(FindStreamQuery()),
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationFile")));
+  InstallWipePlatform();
+  EXPECT_FALSE(ShowSystemError(0x2000FFFF)) << "an error the system has no text for";
+  std::thread user([] {
+    HWND box = nullptr;  // the caption is the resources' own
+    ASSERT_TRUE(test::WaitUntil([&] { return (box = ::FindWindowW(L"#32770", L"Brightsweep")) != nullptr; }));
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_TRUE(ShowSystemError(ERROR_NOT_ENOUGH_MEMORY));
+  user.join();
 }
 
 // The executable's own string table names the algorithms as their keys do.
