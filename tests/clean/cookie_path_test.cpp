@@ -34,6 +34,10 @@ TEST(CookiePath, OnlyPlainPathsInsideTheCookieFolderAndCookieKeys) {
   }
   for (const char16_t* f : {u"\\\\.\\C:\\c", u"\\\\srv", u"\\\\srv\\\\c", u"c\\d", u"\\\\?\\UNC\\srv"})
     EXPECT_FALSE(IsPlainPathInside(f + std::u16string(u"\\a.txt"), f)) << "not an absolute folder";
+  // A cookie file is a ".txt" the cache could have named: never its own index.dat.
+  for (const auto& [name, ok] : {std::pair{u"A.TXT", true}, {u"b.txt", true}, {u".txt", false}, {u"a.tx", false},
+                                 {u"index.dat", false}, {u"a.txt.dat", false}, {u"atxt", false}})
+    EXPECT_EQ(IsCookieFilePath(in + name, folder) && !IsCookieFilePath(folder + u"X\\" + name, folder), ok);
   // Cookie keys in any case.
   for (const char16_t* key : {u"Cookie:a@b/", u"cookie:a@b/", u"COOKIE:", u"cOoKiE:x"}) EXPECT_TRUE(IsCookieKey(key));
   for (const char16_t* key : {u"Cookie", u"", u"Visited:a", u" Cookie:a", u"http://a/", u"Coffee:a"})

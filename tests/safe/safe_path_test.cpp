@@ -37,6 +37,7 @@ TEST(SafePath, FinalPathBelowTheAnchorsFinalPath) {
   for (const auto& c : cases)
     EXPECT_EQ(IsFinalPathBelow(c.final_path, anchor + u"\\", names, SameAsciiNoCase), c.ok)
         << std::string(c.final_path.begin(), c.final_path.end());
+  EXPECT_FALSE(IsFinalPathBelow(u"\\Brightsweep\\Saved", u"", names, SameAsciiNoCase)) << "no anchor";
 }
 
 }  // namespace
