@@ -11,7 +11,6 @@
 #include "base/unique.h"
 #include "cache/fake_url_cache.h"
 #include "cache/url_cache_enumerator.h"
-#include "clean/fav_list.h"
 #include "clean/restore_fav_cookies.h"
 #include "clean/save_fav_cookies.h"
 #include "data/name_list.h"
@@ -138,29 +137,16 @@ TEST_F(FavCookies, SaveWritesEveryFieldOrNothing) {
   ::DeleteFileW(files[0].c_str());
 }
 
-// Over the real cache: hard links planted under the agent's own names keep
-// their targets' bytes. Then the real agent: the list job writes the files of
-// the cached favourites in list order over an older, longer output; save, a
+// The real agent over the real cache: the list job writes the files of the
+// cached favourites in list order over an older, longer output; save, a
 // wiping cookie clean told of no favourite, restore: the favourites come back
-// as they were; the other cookie does not.
-TEST_F(FavCookies, PlantedLinksThenListSaveCleanRestoreKeepsTheFavourites) {
+// as they were; the other cookie does not. (Links planted under the agent's
+// names: the shell tests' table.)
+TEST_F(FavCookies, ListSaveCleanRestoreKeepsTheFavourites) {
   const std::vector<agentctl::SeededEntry> favs = {Seed(L"keep1@fav.example/"), Seed(L"keep2@fav.example/")};
   const agentctl::SeededEntry other = Seed(L"other@fav.example/");
   ASSERT_TRUE(agentctl::WriteNameListFile(InData(L"LowFavCookies1"), {L"keep1@fav.example/", L"keep2@fav.example/"}));
   ASSERT_TRUE(agentctl::WriteNameListFile(InData(L"CFL458392"), {L"keep2@fav.example/", L"absent@x/", L"keep1@fav.example/"}));
-  const std::wstring target = Outside(L"target.bin");
-  const std::string bytes("\0\0\0\0target", 10);  // also a valid saved file of no record
-  for (const wchar_t* name : {L"SavedLowFavCookies1", L"CFL458391"}) {
-    const std::wstring link = InData(name);
-    WriteBytes(target, bytes);
-    ::DeleteFileW(link.c_str());
-    ASSERT_TRUE(::CreateHardLinkW(link.c_str(), target.c_str(), nullptr)) << ::GetLastError();
-    SaveFavCookies(false);
-    GetFavList(false);
-    RestoreFavCookies(false);
-    EXPECT_EQ(ReadBytes(target), bytes) << test::Narrow(name);
-    ::DeleteFileW(link.c_str());
-  }
   WriteBytes(InData(L"CFL458391"), std::string(3000, 'z'));
   CUrlCacheEnumerator lookup;
   auto state = [&] {  // key, file, expire time, type and file bytes of every favourite

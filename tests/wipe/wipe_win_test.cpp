@@ -145,13 +145,5 @@ TEST(WipePlatform, SettingsSeedInputsStreamQueryAndErrorBox) {
   user.join();
 }
 
-// The executable's own string table names the algorithms as their keys do.
-TEST(InitWipeAlgos, RegistersTheFiveUnderTheirResourceNames) {
-  EXPECT_EQ(InitWipeAlgos(), 1);
-  ASSERT_EQ(GetAlgoCount(), 5u);
-  for (int32_t i = 0; i < 5; ++i)
-    EXPECT_TRUE(GetAlgo(i)->GetName() == GetAlgo(i)->GetKey() && !GetAlgo(i)->GetDescription().empty()) << i;
-}
-
 }  // namespace
 }  // namespace bpriv
