@@ -187,13 +187,14 @@ CSafeFile CSafeFile::Reopen(DWORD access, DWORD share, bool unbuffered) const {
 
 CSafeFolders::CSafeFolders(const std::vector<std::wstring>& anchors) {
   for (const std::wstring& path : anchors) {
+    if (path.empty()) continue;  // a folder the shell does not know
     // Followed: what leads to an anchor is the user's own.
     auto anchor = std::make_shared<CheckedFolder>();
     anchor->path = WithoutTrailingSlash(path);
     anchor->handle.reset(::CreateFileW(anchor->path.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
                                        kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     std::optional<std::wstring> final_path;
-    if (path.empty() || !anchor->handle || !(final_path = FinalPathOf(anchor->handle.get()))) continue;
+    if (!anchor->handle || !(final_path = FinalPathOf(anchor->handle.get()))) continue;
     anchor->final_path = WithoutTrailingSlash(*final_path);
     anchors_.push_back(std::move(anchor));
   }
@@ -214,9 +215,9 @@ std::shared_ptr<const CheckedFolder> CSafeFolders::Folder(const std::wstring& pa
     }
   }
   if (!anchor) return Fail(kErrorNotPlain), nullptr;
-  const size_t below = anchor->path.size() + (anchor->path.back() == L'\\' ? 0 : 1);  // "C:\\" keeps its backslash
   for (const auto& f : folders_)
     if (SameName(U16(f->path), U16(path))) return f;
+  const size_t below = anchor->path.size() + (anchor->path.back() == L'\\' ? 0 : 1);  // "C:\\" keeps its backslash
 
   auto folder = std::make_shared<CheckedFolder>();
   LONG status = 0;
