@@ -137,6 +137,8 @@ int CWipeProgressDlg::RunMessageLoop(uint32_t flags, HANDLE worker) {
       }
       if (::SendMessageW(hwnd_, kKickIdleMessage, 0, idle_count++) == 0) idle_pass_due = false;
     }
+    // Nothing to do: wait for a message or for the worker's end, which ends
+    // the dialog even when something stopped its timer.
     if (worker != nullptr && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
       if (::MsgWaitForMultipleObjectsEx(1, &worker, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) {
         worker = nullptr;
