@@ -45,6 +45,7 @@ void PlayTheUser(CWipeProgressDlg& dlg, HWND d, DWORD thread) {
   wchar_t caption[80] = {};
   ::GetWindowTextW(d, caption, 80);
   EXPECT_STREQ(caption, L"Deleting and wiping...") << "the caption after the first show";
+  EXPECT_TRUE(::GetDlgItemTextW(d, IDC_PERCENT, caption, 80) && std::wstring(caption) == L"0%") << "until a count";
   ::CheckDlgButton(d, IDC_SCHED, BST_CHECKED);
   ::SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_SCHED, BN_CLICKED), 0);
   ::SendMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -59,6 +60,7 @@ void PlayTheUser(CWipeProgressDlg& dlg, HWND d, DWORD thread) {
     ::PostMessageW(stop, BM_CLICK, 0, 0);  // posted like a mouse click: the question holds the thread
     HWND box = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (box = FindDialogWith(IDNO, thread)) != nullptr; }));
+    EXPECT_TRUE(::GetWindowTextW(box, caption, 80) && std::wstring(caption) == L"Stop");
     ::PostMessageW(stop, BM_CLICK, 0, 0);  // a second click while asked brings no second box
     ::Sleep(100);
     ::SendMessageW(::GetDlgItem(box, answer), BM_CLICK, 0, 0);
