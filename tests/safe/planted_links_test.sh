@@ -77,8 +77,8 @@ for job in /BSWCLEARTIF20-0-0 /BSWCLEARTIF21-0-0 /BSWCLEARCOOKIES20-0-0 /BSWCLEA
   run "$job"
   check "$job"
   [ -e "$(unix_path "$(seeded_file "$kind" "$out" "[^ ]*ok")")" ] && fail "$job: the plain file stayed"
-  [ "$(listed "${kind/cookie/cookies}" | grep -c '[^ ]*[1-4]\(@l.example/\)\?$')" = 4 ] ||
-    fail "$job: a refused file lost its cache entry"
+  left=$(listed "${kind/cookie/cookies}")
+  [ "$(grep -c '[^ ]*[1-4]\(@l.example/\)\?$' <<<"$left")" = 4 ] || fail "$job: a refused file lost its cache entry: $left"
 done
 
 # A link in place of the cache folder that holds the file.
