@@ -44,6 +44,28 @@ agentctl::SeededEntry Seed(const wchar_t* name) {
   return e;
 }
 
+// The Low folder as the shell answers it: refused unless found, owned and fitting MAX_PATH with its terminator.
+HRESULT g_answer;
+std::wstring g_path;
+HRESULT WINAPI FakeKnownFolder(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR* out) {
+  *out = nullptr;
+  if (!g_path.empty()) *out = static_cast<PWSTR>(::CoTaskMemAlloc((g_path.size() + 1) * sizeof(wchar_t)));
+  if (*out) wcscpy(*out, g_path.c_str());
+  return g_answer;
+}
+
+TEST(DataFolder, TheShellsAnswerAndTheMaxPathLimit) {
+  const std::wstring fits = L"C:\\" + std::wstring(MAX_PATH - 1 - 3 - 12, L'a');  // 259 units with "\Brightsweep"
+  struct { HRESULT hr; std::wstring path; std::wstring data; } cases[] = {
+      {S_OK, L"C:\\low", L"C:\\low\\Brightsweep"}, {E_FAIL, L"C:\\low", L""}, {S_OK, L"", L""},
+      {S_OK, fits, fits + L"\\Brightsweep"}, {S_OK, fits + L"a", L""}, {S_OK, std::wstring(MAX_PATH, L'a'), L""}};
+  for (const auto& c : cases) {
+    g_answer = c.hr, g_path = c.path;
+    EXPECT_EQ(ProductDataFolder(false, FakeKnownFolder), c.data) << c.path.size();
+  }
+  EXPECT_EQ(BaseFolder(false, nullptr), L"") << "no SHGetKnownFolderPath (before Vista)";
+}
+
 class FavCookies : public ::testing::Test {
  protected:
   void SetUp() override {
