@@ -88,12 +88,16 @@ TEST_F(CleanEndToEnd, StopConfirmedDuringAWipeLeavesTheRestCached) {
 }
 
 // A run that ends before the done flag (a WM_QUIT from outside): the handler
-// waits for the worker, which finishes every entry; the result stays 0.
+// waits for the worker, which finishes every entry; the result stays 0. The
+// dialog, hidden from the start, bears the cleaning caption (not the scheduler's).
 TEST_F(CleanEndToEnd, DialogEndedEarlyStillWaitsForTheWorker) {
   test::SeedCache(L"--tifs 6 http://quit.example/ 6000000");
-  test::StartedProcess process(kAgent, L"\"" + kAgent + L"\" /BSWCLEARTIF01-4-0", true);
+  test::StartedProcess process(kAgent, L"\"" + kAgent + L"\" /BSWCLEARTIF21-4-0", true);
   HWND dialog = nullptr;
+  wchar_t caption[40] = {};
   ASSERT_TRUE(test::WaitUntil([&] { return (dialog = test::FindDialogWith(540)) != nullptr; }, 5000)) << "no dialog";
+  const auto cleaning = [&] { return ::GetWindowTextW(dialog, caption, 40), !wcscmp(caption, L"Cleaning/Wiping..."); };
+  EXPECT_TRUE(test::WaitUntil(cleaning)) << test::Narrow(caption);
   ASSERT_TRUE(::PostMessageW(dialog, WM_QUIT, 0, 0));
   EXPECT_EQ(process.WaitExit(60000), 0u);
   for (int i = 0; i < 6; ++i) EXPECT_FALSE(Cached("http://quit.example/" + std::to_string(i))) << i;
