@@ -131,8 +131,10 @@ TEST(WipePlatform, SettingsSeedInputsStreamQueryAndErrorBox) {
   ::RegCloseKey(key);
   ::RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
   const DWORD tick = ::GetTickCount();
+  ASSERT_TRUE(::SetCursorPos(17, 23));
   const SeedInputs in = ReadPlatformSeedInputs();
   EXPECT_TRUE(in.thread_id == ::GetCurrentThreadId() && in.process_id == ::GetCurrentProcessId() && in.tick - tick < 1000);
+  EXPECT_TRUE(in.cursor_x == 17 && in.cursor_y == 23) << in.cursor_x << "," << in.cursor_y;
   EXPECT_EQ(reinterpret_cast<void*>(FindStreamQuery()),
             reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationFile")));
   EXPECT_FALSE(ShowSystemError(0x2000FFFF)) << "an error the system has no text for";
