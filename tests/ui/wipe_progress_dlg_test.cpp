@@ -90,55 +90,56 @@ TEST(WipeProgressDlg, SetUpTrayDaemonHideAndStop) {
   // The process's end takes the window and class away.
   ::CreateWindowW(kDaemonWindowClass, L"", WS_OVERLAPPED, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr);
   for (const DWORD adv_opts : {0ul, 1ul}) {
-  ::RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
-  HKEY key = nullptr;
-  if (adv_opts) {
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
-    ::RegSetValueExW(key, kAdvOptsValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&adv_opts), 4);
-  }
-  CFakeShell tray;
-  CWipeProgressDlg dlg;
-  dlg.SetNotifyIconShell(tray);
-  dlg.SetDisplayFlags(3);  // hidden at set-up
-  dlg.SetSchedulerMode(0);
-  // The dialog runs on this thread while another plays the user; its end is the worker's end.
-  const DWORD thread = ::GetCurrentThreadId();
-  std::thread user([&] {
-    HWND d = nullptr;
-    EXPECT_TRUE(WaitUntil([&] { return (d = FindDialogWith(IDC_STOP, thread)) != nullptr; })) << "no dialog";
-    if (d) {
-      EXPECT_TRUE(WaitUntil([&] { return Visible(d); }));
-      wchar_t text[30];  // the tick's byte count, drawn by the timer
-      const auto drawn = [&] { return std::wstring(text, ::GetDlgItemTextW(d, IDC_BYTE_COUNT, text, 30)); };
-      EXPECT_TRUE(WaitUntil([&] { return drawn() == L"0 MB (0 bytes) wiped"; }));
-      EXPECT_EQ(::SendMessageW(d, kPresenceProbeMessage, 0, 0), kPresenceAnswer);
-      PlayTheUser(dlg, d, thread);
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
+    HKEY key = nullptr;
+    if (adv_opts) {
+      ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                0);
+      ::RegSetValueExW(key, kAdvOptsValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&adv_opts), 4);
     }
-    dlg.Record().done_flag.store(1);
-  });
-  EXPECT_EQ(dlg.Run(), 0);
-  user.join();
-  MSG msg;
-  EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "a WM_QUIT outlived the run";
-  std::vector<DWORD> calls;
-  for (const auto& call : tray.calls) calls.push_back(call.first);
-  const std::vector<DWORD> want_calls = adv_opts ? std::vector<DWORD>{NIM_ADD, NIM_DELETE, NIM_ADD, NIM_DELETE}
-                                                 : std::vector<DWORD>{NIM_ADD, NIM_DELETE};
-  EXPECT_EQ(calls, want_calls);
-  DWORD sched = 7, size = sizeof sched;
-  EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, kProductKey, kSchedValue, RRF_RT_DWORD, nullptr, &sched, &size),
-            adv_opts ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(sched, adv_opts ? 0u : 7u);
-  if (key) ::RegCloseKey(key);
-  // The record's size is the 64-bit layout's own (952), not the 32-bit 936; the tip is the resources' own.
-  const NOTIFYICONDATAW& added = tray.calls[0].second;
-  EXPECT_EQ(added.cbSize, sizeof(void*) == 8 ? 952u : 936u);
-  EXPECT_TRUE(added.uID == kTrayIconId && added.uCallbackMessage == kTrayCallbackMessage && added.hIcon);
-  const wchar_t* tip = nullptr;
-  const int tip_length = ::LoadStringW(::GetModuleHandleW(nullptr), IDS_TRAY_TIP, reinterpret_cast<LPWSTR>(&tip), 0);
-  EXPECT_EQ(added.uFlags, UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP));
-  EXPECT_TRUE(tip_length > 0 && added.szTip == std::wstring(tip, tip_length));
-  EXPECT_TRUE(tray.calls[1].second.hWnd == added.hWnd && tray.calls[1].second.uID == kTrayIconId);
+    CFakeShell tray;
+    CWipeProgressDlg dlg;
+    dlg.SetNotifyIconShell(tray);
+    dlg.SetDisplayFlags(3);  // hidden at set-up
+    dlg.SetSchedulerMode(0);
+    // The dialog runs on this thread while another plays the user; its end is the worker's end.
+    const DWORD thread = ::GetCurrentThreadId();
+    std::thread user([&] {
+      HWND d = nullptr;
+      EXPECT_TRUE(WaitUntil([&] { return (d = FindDialogWith(IDC_STOP, thread)) != nullptr; })) << "no dialog";
+      if (d) {
+        EXPECT_TRUE(WaitUntil([&] { return Visible(d); }));
+        wchar_t text[30];  // the tick's byte count, drawn by the timer
+        const auto drawn = [&] { return std::wstring(text, ::GetDlgItemTextW(d, IDC_BYTE_COUNT, text, 30)); };
+        EXPECT_TRUE(WaitUntil([&] { return drawn() == L"0 MB (0 bytes) wiped"; }));
+        EXPECT_EQ(::SendMessageW(d, kPresenceProbeMessage, 0, 0), kPresenceAnswer);
+        PlayTheUser(dlg, d, thread);
+      }
+      dlg.Record().done_flag.store(1);
+    });
+    EXPECT_EQ(dlg.Run(), 0);
+    user.join();
+    MSG msg;
+    EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "a WM_QUIT outlived the run";
+    std::vector<DWORD> calls;
+    for (const auto& call : tray.calls) calls.push_back(call.first);
+    const std::vector<DWORD> want_calls = adv_opts ? std::vector<DWORD>{NIM_ADD, NIM_DELETE, NIM_ADD, NIM_DELETE}
+                                                   : std::vector<DWORD>{NIM_ADD, NIM_DELETE};
+    EXPECT_EQ(calls, want_calls);
+    DWORD sched = 7, size = sizeof sched;
+    EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, kProductKey, kSchedValue, RRF_RT_DWORD, nullptr, &sched, &size),
+              adv_opts ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(sched, adv_opts ? 0u : 7u);
+    if (key) ::RegCloseKey(key);
+    // The record's size is the 64-bit layout's own (952), not the 32-bit 936; the tip is the resources' own.
+    const NOTIFYICONDATAW& added = tray.calls[0].second;
+    EXPECT_EQ(added.cbSize, sizeof(void*) == 8 ? 952u : 936u);
+    EXPECT_TRUE(added.uID == kTrayIconId && added.uCallbackMessage == kTrayCallbackMessage && added.hIcon);
+    const wchar_t* tip = nullptr;
+    const int tip_length = ::LoadStringW(::GetModuleHandleW(nullptr), IDS_TRAY_TIP, reinterpret_cast<LPWSTR>(&tip), 0);
+    EXPECT_EQ(added.uFlags, UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_TRUE(tip_length > 0 && added.szTip == std::wstring(tip, tip_length));
+    EXPECT_TRUE(tray.calls[1].second.hWnd == added.hWnd && tray.calls[1].second.uID == kTrayIconId);
   }
   ::RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
   EXPECT_EQ(told, 2);
