@@ -59,7 +59,8 @@ class HistoryListingEndToEnd : public ::testing::Test {
 
 TEST_F(HistoryListingEndToEnd, ControllerDecidesHowFarTheWalkGoes) {
   const std::tuple<const wchar_t*, size_t, bool> cases[] = {  // arguments, records before the stop, finished
-      {L"list", 99, true}, {L"list --stop-at-start", 0, false}, {L"list --stop-after 20", 20, false}};
+      {L"list", 99, true}, {L"list --stop-at-start", 0, false}, {L"list --stop-after 20", 20, false},
+      {L"list --slow 50", 99, true}};  // a slow answer to the start holds the first record back
   for (const auto& [args, records, finished] : cases) {
     Lines lines = SplitLines(RunController(args).output);
     // The listing number the harness chose, from "PRIVILEGE 00 N ...".
