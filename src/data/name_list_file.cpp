@@ -1,7 +1,6 @@
 #include "data/name_list_file.h"
 
-#include <memory>
-#include <new>
+#include <string>
 
 #include "base/unique.h"
 #include "data/name_list.h"
@@ -13,17 +12,12 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide strings are UTF
 std::vector<std::wstring> ReadNameList(const std::wstring& path, DWORD share_mode) {
   UniqueFile file(::CreateFileW(path.c_str(), FILE_READ_DATA, share_mode, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return {};
-  const DWORD size = ::GetFileSize(file.get(), nullptr);
-  if (size == 0 || size == INVALID_FILE_SIZE) return {};
-  std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[size]);
-  if (!bytes) return {};
-  DWORD got = 0;
-  if (!::ReadFile(file.get(), bytes.get(), size, &got, nullptr) || got != size) return {};
+  std::string bytes;
+  if (!file || !ReadWholeFile(file.get(), &bytes)) return {};
   file.reset();
 
   std::vector<std::wstring> names;
-  for (const std::u16string& entry : ParseNameList(bytes.get(), size))
+  for (const std::u16string& entry : ParseNameList(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
     names.emplace_back(reinterpret_cast<const wchar_t*>(entry.data()), entry.size());
   return names;
 }
