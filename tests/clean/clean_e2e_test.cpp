@@ -95,7 +95,9 @@ TEST_F(CleanEndToEnd, DialogEndedEarlyStillWaitsForTheWorker) {
   test::StartedProcess process(kAgent, L"\"" + kAgent + L"\" /BSWCLEARTIF21-4-0", true);
   HWND dialog = nullptr;
   wchar_t caption[40] = {};
-  ASSERT_TRUE(test::WaitUntil([&] { return (dialog = test::FindDialogWith(540)) != nullptr; }, 5000)) << "no dialog";
+  // Its own dialog: another agent's may still be on the desktop.
+  const auto found = [&] { return (dialog = test::FindDialogWith(540, 0, process.id())) != nullptr; };
+  ASSERT_TRUE(test::WaitUntil(found, 5000)) << "no dialog";
   const auto cleaning = [&] { return ::GetWindowTextW(dialog, caption, 40), !wcscmp(caption, L"Cleaning/Wiping..."); };
   EXPECT_TRUE(test::WaitUntil(cleaning)) << test::Narrow(caption);
   ASSERT_TRUE(::PostMessageW(dialog, WM_QUIT, 0, 0));

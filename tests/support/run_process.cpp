@@ -22,9 +22,12 @@ bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
   return true;
 }
 
-HWND FindDialogWith(int control, DWORD thread) {
-  for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;)
-    if ((!thread || ::GetWindowThreadProcessId(w, nullptr) == thread) && ::GetDlgItem(w, control)) return w;
+HWND FindDialogWith(int control, DWORD thread, DWORD process) {
+  for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;) {
+    DWORD owner = 0;
+    const DWORD owner_thread = ::GetWindowThreadProcessId(w, &owner);
+    if ((!thread || owner_thread == thread) && (!process || owner == process) && ::GetDlgItem(w, control)) return w;
+  }
   return nullptr;
 }
 

@@ -29,8 +29,8 @@ inline bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.
 // Polls every 10 ms until `done` says so; false after `ms`.
 bool WaitUntil(const std::function<bool()>& done, DWORD ms = 3000);
 
-// The first top-level dialog with the given control, of the given thread (0: any).
-HWND FindDialogWith(int control, DWORD thread = 0);
+// The first top-level dialog with the given control, of the given thread and process (0: any).
+HWND FindDialogWith(int control, DWORD thread = 0, DWORD process = 0);
 
 using Lines = std::vector<std::string>;
 
@@ -67,6 +67,7 @@ class StartedProcess {
   StartedProcess(const std::wstring& exe, const std::wstring& command_line, bool quiet = false, DWORD flags = 0);
   ~StartedProcess() { End(); }
   bool started() const { return static_cast<bool>(process_); }
+  DWORD id() const { return ::GetProcessId(process_.get()); }
   // The exit code once it has ended within the time, else STILL_ACTIVE.
   DWORD WaitExit(DWORD timeout_ms);
   std::string Output() const;  // what it printed so far, when quiet
