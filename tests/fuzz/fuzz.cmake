@@ -11,5 +11,4 @@ endfunction()
 bpriv_fuzz_target(options)      # option text and switch grammar
 bpriv_fuzz_target(name_list)    # favourite-cookie name lists
 bpriv_fuzz_target(stream_walk)  # the file system's stream-information answer
-bpriv_fuzz_target(records)      # listing records and the cookie export block
 bpriv_fuzz_target(saved_cookies) # the saved favourite cookies
