@@ -35,7 +35,7 @@ class FakeEnumStatUrl : public IEnumSTATURL {
  public:
   BPRIV_FAKE_UNKNOWN(IEnumSTATURL, IID_IEnumSTATURL, IID_IEnumSTATURL)
   explicit FakeEnumStatUrl(const std::vector<FakeStatUrl>* entries) : entries_(entries) {}
-  int next_calls = 0, resets = 0;
+  int next_calls = 0;
 
   STDMETHODIMP Next(ULONG count, LPSTATURL out, ULONG* fetched) override {
     ++next_calls;
@@ -50,7 +50,7 @@ class FakeEnumStatUrl : public IEnumSTATURL {
     return S_OK;
   }
   STDMETHODIMP Skip(ULONG) override { return E_NOTIMPL; }
-  STDMETHODIMP Reset() override { ++resets; position_ = 0; return S_OK; }
+  STDMETHODIMP Reset() override { position_ = 0; return S_OK; }
   STDMETHODIMP Clone(IEnumSTATURL**) override { return E_NOTIMPL; }
   STDMETHODIMP SetFilter(LPCOLESTR, DWORD) override { return E_NOTIMPL; }
 
@@ -63,7 +63,7 @@ class FakeUrlHistory : public IUrlHistoryStg2 {
  public:
   BPRIV_FAKE_UNKNOWN(IUrlHistoryStg2, IID_IUrlHistoryStg, kIidIUrlHistoryStg2)
   int clear_calls = 0;
-  HRESULT clear_result = S_OK, enum_result = S_OK;
+  HRESULT clear_result = S_OK;
   std::vector<FakeStatUrl> entries;
   FakeEnumStatUrl enumerator{&entries};
 
@@ -71,10 +71,7 @@ class FakeUrlHistory : public IUrlHistoryStg2 {
   STDMETHODIMP DeleteUrl(LPCOLESTR, DWORD) override { return E_NOTIMPL; }
   STDMETHODIMP QueryUrl(LPCOLESTR, DWORD, LPSTATURL) override { return E_NOTIMPL; }
   STDMETHODIMP BindToObject(LPCOLESTR, REFIID, void**) override { return E_NOTIMPL; }
-  STDMETHODIMP EnumUrls(IEnumSTATURL** out) override {
-    *out = SUCCEEDED(enum_result) ? (enumerator.AddRef(), &enumerator) : nullptr;
-    return SUCCEEDED(enum_result) ? S_OK : enum_result;
-  }
+  STDMETHODIMP EnumUrls(IEnumSTATURL** out) override { return *out = &enumerator, enumerator.AddRef(), S_OK; }
   STDMETHODIMP AddUrlAndNotify(LPCOLESTR, LPCOLESTR, DWORD, BOOL, IOleCommandTarget*, IUnknown*) override { return E_NOTIMPL; }
   STDMETHODIMP ClearHistory() override { ++clear_calls; return clear_result; }
 };
