@@ -1,6 +1,7 @@
 // The agent and the controller harness (agentctl) as two processes under
 // Wine: the history listing as the controller sees it, also from a hostile desktop.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <string>
@@ -8,9 +9,9 @@
 
 #include "cache/fake_url_cache.h"
 #include "data/data_folder.h"
-#include "support/history_tree.h"
 #include "support/listing_harness.h"
 #include "support/run_process.h"
+#include "wipe/win_test_files.h"
 
 namespace bpriv {
 namespace {
@@ -36,14 +37,27 @@ Lines Listing(const std::string& n, size_t count, bool finished, bool exit = tru
 class HistoryListingEndToEnd : public ::testing::Test {
  protected:
   // Wine reports 6.1 unless told otherwise; the agent takes the shell walk on any other version, also on
-  // 6.3, which shares the major number.
+  // 6.3, which shares the major number. The History folder holds the tree below alone: what a killed earlier
+  // run, or Wine's own walk of every container (History.IE5), left there goes first.
   void SetUp() override {
     ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kVersionKey, L"Version", REG_SZ, L"win81", 12), ERROR_SUCCESS);
-    ASSERT_TRUE(tree_.ok()) << "History folder not writable or not clean";
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_EQ(::SHGetFolderPathW(nullptr, CSIDL_HISTORY | CSIDL_FLAG_CREATE, nullptr, 0, folder), S_OK);
+    history_ = std::wstring(folder) + L"\\";
+    EmptyHistory();
+    for (const std::wstring p : {L"a1\\", L"a1\\b1\\", L"a1\\b1\\c1\\", L"a1\\b1\\c1\\d1.txt", L"a1\\b1\\c2.txt",
+                                 L"a1\\b2 x.txt", L"a2.txt", L"a3\\"})
+      ASSERT_TRUE(p.back() == L'\\' ? ::CreateDirectoryW((history_ + p).c_str(), nullptr)
+                                     : bool(UniqueFile(::CreateFileW((history_ + p).c_str(), GENERIC_WRITE, 0, nullptr,
+                                                                     CREATE_NEW, 0, nullptr)))) << test::Narrow(p);
   }
   void TearDown() override {
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kVersionKey);
     ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults");  // unless something else lives in it
+    EmptyHistory();
+  }
+  void EmptyHistory() {
+    if (!history_.empty()) RemoveTree(history_), ::CreateDirectoryW(history_.c_str(), nullptr);  // never the CWD
   }
   // The harness under a controller's name, so the agent's watch sees it.
   test::ProcessResult RunController(const std::wstring& args) {
@@ -51,8 +65,7 @@ class HistoryListingEndToEnd : public ::testing::Test {
   }
 
   static constexpr const wchar_t* kVersionKey = L"Software\\Wine\\AppDefaults\\BPrivSvc.exe";
-  test::ScopedHistoryTree tree_{{L"a1\\", L"a1\\b1\\", L"a1\\b1\\c1\\", L"a1\\b1\\c1\\d1.txt", L"a1\\b1\\c2.txt",
-                                 L"a1\\b2 x.txt", L"a2.txt", L"a3\\"}};
+  std::wstring history_;
   std::wstring controller_ = test::CopyAgentctlAs(L"xBSweepRun.exe");
   std::wstring agent_ = test::BesideTests(L"BPrivSvc.exe");
 };
