@@ -22,9 +22,7 @@
 namespace bpriv {
 namespace {
 
-using test::Exists;
-using test::ReadBytes;
-using test::WriteBytes;
+using test::Exists, test::ReadBytes, test::WriteBytes;
 
 std::wstring InData(const wchar_t* name) { return ProductDataFolder(false) + L"\\" + name; }
 std::wstring InCookies(const wchar_t* name) { return CookieFolder() + L"\\" + name; }

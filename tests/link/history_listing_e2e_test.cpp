@@ -16,8 +16,7 @@
 namespace bpriv {
 namespace {
 
-using test::Lines;
-using test::SplitLines;
+using test::Lines, test::SplitLines;
 
 // "START", the first `count` records the shell walk sends for the tree below with listing number n, "FINISH" if
 // finished. Wine lists each folder's items sorted without case; a3 must not be entered.

@@ -16,9 +16,7 @@
 namespace bpriv {
 namespace {
 
-using test::Exists;
-using test::ReadBytes;
-using test::WriteBytes;
+using test::Exists, test::ReadBytes, test::WriteBytes;
 
 // The folder the job works in goes elsewhere, and a link to a folder that
 // holds a same-named file takes its name.

@@ -16,8 +16,7 @@
 namespace bpriv {
 namespace {
 
-using test::FindDialogWith;
-using test::WaitUntil;
+using test::FindDialogWith, test::WaitUntil;
 bool Visible(HWND w) { return ::IsWindowVisible(w) != FALSE; }
 
 // Records every call; answers as told.

@@ -18,8 +18,7 @@
 namespace bpriv {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using test::ReadBytes, test::WriteBytes;
 using Bytes = std::string;
 
 // The wiper over a file in a test folder; the temporary folder is the anchor.
