@@ -15,6 +15,7 @@ namespace bpriv {
 namespace {
 
 int g_pauses = 0;
+ProgressRecord* g_record = nullptr;  // the walk's own, for the fake's calls
 HRESULT WINAPI NoFolder(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*) { return E_FAIL; }  // no favourites
 
 // One worker's walk: it frees its arguments block, closes every find, hands
@@ -29,10 +30,10 @@ void Walk(void (*body)(ProgressRecord&, bool, const CleanEnv&), test::FakeUrlCac
 
 // Every probe and read up to 21 times, 100 ms apart; "Cookie:" is asked only
 // when "cookie:" finds no entry at all; an entry still unreadable after 21
-// reads ends the walk.
-TEST(ClearCookiesWorker, ContainerRetries) {
-  struct { const char* name; bool wine; int entries, busy_calls, reads_before_busy, busy_reads, grow, left, pauses, first_calls; }
-      cases[] = {
+// reads ends the walk, as does a stop once the entry in hand is done.
+TEST(ClearCookiesWorker, ContainerRetriesAndStop) {
+  struct { const char* name; bool wine; int entries, busy_calls, reads_before_busy, busy_reads, grow, left, pauses, first_calls;
+           bool stop = false; } cases[] = {
       {"empty: 21 probes, each under both spellings", false, 0, 0, 0, 0, 0, 0, 20, 42},
       {"Wine: the second spelling is kept", true, 3, 0, 0, 0, 0, 0, 0, 3},
       {"Windows: one spelling", false, 3, 0, 0, 0, 0, 0, 0, 2},
@@ -42,6 +43,7 @@ TEST(ClearCookiesWorker, ContainerRetries) {
       {"later read busy 20 times", false, 3, 0, 1, 20, 0, 0, 20, 2},
       {"later read busy 21 times ends the walk", false, 3, 0, 1, 21, 0, 2, 20, 2},
       {"entry grows past its block after the probe", false, 3, 0, 0, 0, 20000, 0, 3, 3},
+      {"stop while the first entry goes", false, 3, 0, 0, 0, 0, 2, 0, 2, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -52,7 +54,9 @@ TEST(ClearCookiesWorker, ContainerRetries) {
     cache.reads_before_busy = c.reads_before_busy;
     cache.busy_reads = c.busy_reads;
     cache.grow_after_probe = DWORD(c.grow);
+    if (c.stop) cache.on_delete = [](const wchar_t*) { g_record->stop_flag = 1; };
     ProgressRecord record;
+    g_record = &record;
     Walk(ClearCookiesBody, cache, record);
     EXPECT_EQ(cache.size(), size_t(c.left));
     EXPECT_EQ(g_pauses, c.pauses);
