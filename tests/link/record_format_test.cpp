@@ -12,10 +12,11 @@ namespace {
 
 TEST(RecordFormat, EveryRecordByteForByte) {
   const std::u16string smiley = u"\U0001F600x";  // three UTF-16 units: the title length counts units, not characters
+  const std::u16string url = u"http://b.example/" + std::u16string(100, u'u');  // far longer than its title
   const std::pair<std::u16string, std::u16string> cases[] = {  // record, expected
       {FormatHistoryEntryRecord(7, 5, 0, u"", u"http://b.example/x y"), u"PRIVILEGE 00 7 5 0 0   http://b.example/x y"},
       {FormatHistoryEntryRecord(7, 0x80000000u, 0xFFFFFFFFu, u"\"q\"", u"u"), u"PRIVILEGE 00 7 -2147483648 -1 3 \"q\" u"},
-      {FormatHistoryEntryRecord(2147483647, 0x7FFFFFFFu, 0, u" ", u"u"), u"PRIVILEGE 00 2147483647 2147483647 0 1   u"},
+      {FormatHistoryEntryRecord(2147483647, 0x7FFFFFFFu, 0, u" ", url), u"PRIVILEGE 00 2147483647 2147483647 0 1   " + url},
       {FormatHistoryEntryRecord(1, 0, 0, smiley, u"u"), u"PRIVILEGE 00 1 0 0 3 " + smiley + u" u"},
       // A folder item's name is cut at 259 UTF-16 units.
       {FormatFolderItemRecord(9, 2, std::u16string(259, u'n')), u"PRIVILEGE 00 9 2 " + std::u16string(259, u'n')},
